@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test under Wine on a virtual
+# display with one wineserver kept alive for the run. Ends with a summary line.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="${KLP_BUILD_DIR:-$root/build}"
+"$root/scripts/deps.sh"
+KLP_BUILD_DIR="$build" "$root/scripts/build.sh"
+
+export KLP_WINEPREFIX="$build/wineprefix"
+"$root/scripts/prepare-prefix.sh"
+source "$root/scripts/wine-env.sh"
+
+display=$("$root/scripts/xvfb-start.sh" "$build")
+export DISPLAY="$display"
+cleanup() {
+    wineserver -k >/dev/null 2>&1 || true
+    "$root/scripts/xvfb-stop.sh" "$build"
+}
+trap cleanup EXIT
+wineserver -p >/dev/null 2>&1 || true
+
+rm -rf "$build/test-results"
+mkdir -p "$build/test-results"
+echo "== running tests"
+set +e
+ctest --test-dir "$build" --output-on-failure "$@"
+status=$?
+set -e
+python3 "$root/scripts/test-summary.py" "$build/test-results"
+exit $status

@@ -1,0 +1,76 @@
+#include "tests/TestFiles.h"
+
+#include <stdexcept>
+#include <vector>
+
+#include "core/FileSystem.h"
+#include "core/Handle.h"
+#include "core/Strings.h"
+
+TempDir::TempDir()
+{
+    char base[MAX_PATH];
+    GetTempPathA(MAX_PATH, base);
+    static unsigned counter = 0;
+    for (;;) {
+        FPath = Format("%sklp%lu_%u\\", base, GetCurrentProcessId(), ++counter);
+        if (CreateDirectoryA(FPath.c_str(), nullptr))
+            return;
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            throw std::runtime_error("cannot create " + FPath);
+    }
+}
+
+TempDir::~TempDir()
+{
+    RemoveTree(FPath);
+}
+
+void WriteFile(const std::string& name, const std::string& content)
+{
+    FileHandle f(CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f)
+        throw std::runtime_error("cannot write " + name);
+    DWORD written = 0;
+    if (!content.empty())
+        ::WriteFile(f.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+}
+
+std::string ReadFile(const std::string& name)
+{
+    FileHandle f(CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f)
+        throw std::runtime_error("cannot read " + name);
+    std::string out;
+    char buffer[65536];
+    DWORD n = 0;
+    while (::ReadFile(f.get(), buffer, sizeof buffer, &n, nullptr) && n > 0)
+        out.append(buffer, n);
+    return out;
+}
+
+void RemoveTree(const std::string& dir)
+{
+    std::string base = IncludeTrailingBackslash(dir);
+    TDirectorySearch search(base + "*", faAnyFile);
+    std::vector<TSearchRec> entries;
+    while (search.Next())
+        entries.push_back(search.Current());
+    for (const auto& e : entries) {
+        if (e.Name == "." || e.Name == "..")
+            continue;
+        std::string full = base + e.Name;
+        SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (e.Attr & FILE_ATTRIBUTE_DIRECTORY)
+            RemoveTree(full);
+        else
+            DeleteFileA(full.c_str());
+    }
+    RemoveDirectoryA(dir.c_str());
+}
+
+std::string ExeDir()
+{
+    return ExtractFilePath(ModuleFileName());
+}

@@ -1,0 +1,26 @@
+#pragma once
+// Scratch files and folders for tests.
+#include <windows.h>
+#include <string>
+
+// A fresh directory under the prefix's temp folder, removed with everything in
+// it (attributes cleared first) when the object goes.
+class TempDir {
+public:
+    TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    ~TempDir();
+    // The directory with a trailing backslash.
+    const std::string& Path() const { return FPath; }
+
+private:
+    std::string FPath;
+};
+
+void WriteFile(const std::string& name, const std::string& content);
+std::string ReadFile(const std::string& name);
+// Removes a tree, clearing read-only, hidden and system bits on the way.
+void RemoveTree(const std::string& dir);
+// The directory of the running test executable, with a trailing backslash.
+std::string ExeDir();

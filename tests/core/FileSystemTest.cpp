@@ -1,0 +1,54 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "core/FileSystem.h"
+#include "tests/TestFiles.h"
+
+TEST(DirectorySearch, SkipsOnlyAttributesMissingFromTheMask)
+{
+    TempDir dir;
+    WriteFile(dir.Path() + "Kelpa1.cab", "a");
+    WriteFile(dir.Path() + "Kelpa2.cab", "b");
+    SetFileAttributesA((dir.Path() + "Kelpa2.cab").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
+    WriteFile(dir.Path() + "Kelpa3.cab", "c");
+    SetFileAttributesA((dir.Path() + "Kelpa3.cab").c_str(), FILE_ATTRIBUTE_SYSTEM);
+    CreateDirectoryA((dir.Path() + "Kelpa4.cab").c_str(), nullptr);
+    WriteFile(dir.Path() + "Other.cab", "d");
+
+    auto names = [&](DWORD mask) {
+        std::set<std::string> found;
+        TDirectorySearch search(dir.Path() + "Kelpa*.cab", mask);
+        while (search.Next())
+            found.insert(search.Current().Name);
+        return found;
+    };
+    EXPECT_EQ(names(0x2F), (std::set<std::string>{"Kelpa1.cab", "Kelpa2.cab", "Kelpa3.cab"}));
+    EXPECT_EQ(names(faAnyFile), (std::set<std::string>{"Kelpa1.cab", "Kelpa2.cab", "Kelpa3.cab", "Kelpa4.cab"}));
+    EXPECT_EQ(names(0), (std::set<std::string>{"Kelpa1.cab"}));
+    SetFileAttributesA((dir.Path() + "Kelpa2.cab").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(DirectorySearch, NoMatchEndsAtOnce)
+{
+    TempDir dir;
+    TDirectorySearch search(dir.Path() + "Kelpa*.cab", 0x2F);
+    EXPECT_FALSE(search.Next());
+    EXPECT_FALSE(search.Next());
+}
+
+TEST(FileSystem, ExistenceAndExpansion)
+{
+    TempDir dir;
+    WriteFile(dir.Path() + "f.txt", "x");
+    CreateDirectoryA((dir.Path() + "d").c_str(), nullptr);
+    EXPECT_TRUE(FileExists(dir.Path() + "f.txt"));
+    EXPECT_FALSE(FileExists(dir.Path() + "d"));
+    EXPECT_FALSE(FileExists(dir.Path() + "missing"));
+    EXPECT_TRUE(DirectoryExists(dir.Path() + "d"));
+    EXPECT_FALSE(DirectoryExists(dir.Path() + "f.txt"));
+    EXPECT_EQ(ExpandFileName(""), "");
+    SetCurrentDirectoryA(dir.Path().c_str());
+    EXPECT_EQ(ExpandFileName("f.txt"), dir.Path() + "f.txt");
+    EXPECT_EQ(ExpandFileName("d\\..\\f.txt"), dir.Path() + "f.txt");
+}

@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include "core/Strings.h"
+
+namespace {
+constexpr UINT ShiftJis = 932;
+// "\x95\x5C" is one Shift-JIS character whose second byte is a backslash.
+const std::string SjisWithBackslashTrail = "C:\\a\x95\x5C";
+} // namespace
+
+TEST(PathHelpers, TrailingBackslash)
+{
+    EXPECT_EQ(IncludeTrailingBackslash(""), "\\");
+    EXPECT_EQ(IncludeTrailingBackslash("C:\\Kelpa"), "C:\\Kelpa\\");
+    EXPECT_EQ(IncludeTrailingBackslash("C:\\Kelpa\\"), "C:\\Kelpa\\");
+    EXPECT_EQ(IncludeTrailingBackslash(SjisWithBackslashTrail, ShiftJis), SjisWithBackslashTrail + "\\");
+    // In a single-byte code page the same byte is a real backslash.
+    EXPECT_EQ(IncludeTrailingBackslash(SjisWithBackslashTrail, 1252), SjisWithBackslashTrail);
+}
+
+TEST(PathHelpers, DirectoryPartOfFilePath)
+{
+    EXPECT_EQ(ExtractFilePath("C:\\Tools\\Kelpa\\Kelpa.exe"), "C:\\Tools\\Kelpa\\");
+    EXPECT_EQ(ExtractFilePath("C:Kelpa.exe"), "C:");
+    EXPECT_EQ(ExtractFilePath("Kelpa.exe"), "");
+    EXPECT_EQ(ExtractFilePath("C:\\x\x95\x5Cy.exe", ShiftJis), "C:\\");
+    EXPECT_EQ(ExtractFileName("C:\\x\x95\x5Cy.exe", ShiftJis), "x\x95\x5Cy.exe");
+}
+
+TEST(PathHelpers, DirectoryPartOfDirectoryPath)
+{
+    EXPECT_EQ(ExtractFileDir("C:\\Program Files\\Kelpa"), "C:\\Program Files");
+    EXPECT_EQ(ExtractFileDir("C:\\Tools\\Kelpa\\"), "C:\\Tools\\Kelpa");
+    EXPECT_EQ(ExtractFileDir("C:\\Kelpa"), "C:\\");
+    EXPECT_EQ(ExtractFileDir("\\\\server\\"), "\\\\server");
+    EXPECT_EQ(ExtractFileDir("a\\\\"), "a\\\\");
+    EXPECT_EQ(ExtractFileDir("Kelpa"), "");
+    EXPECT_EQ(ExtractFileDir(""), "");
+    EXPECT_EQ(ExtractFileDir("\\"), "\\");
+    EXPECT_EQ(ExtractFileDir("C:\\d\\x\x95\x5C", ShiftJis), "C:\\d");
+}
+
+TEST(PathHelpers, TrailBytesAndDelimiters)
+{
+    EXPECT_TRUE(IsTrailByte(SjisWithBackslashTrail, 5, ShiftJis));
+    EXPECT_FALSE(IsTrailByte(SjisWithBackslashTrail, 4, ShiftJis));
+    EXPECT_FALSE(IsTrailByte(SjisWithBackslashTrail, 5, 1252));
+    // A lead byte at the very end has no trail byte and stands alone.
+    EXPECT_EQ(LastDelimiter("\\", "a\\\x95", ShiftJis), 2u);
+}
+
+TEST(TextHelpers, HexAndCase)
+{
+    EXPECT_EQ(IntToHex(11, 4), "000B");
+    EXPECT_EQ(IntToHex(0x12345, 4), "12345");
+    EXPECT_EQ(IntToHex(0xFFFFFFFFu, 4), "FFFFFFFF");
+    EXPECT_TRUE(SameText("Kelpa2.CAB", "kelpa2.cab"));
+    EXPECT_FALSE(SameText("Kelpa2.cab", "Kelpa2.cab "));
+    EXPECT_EQ(WideToAnsi(AnsiToWide("C:\\Kelpa\\\xE9")), "C:\\Kelpa\\\xE9");
+}
