@@ -1,0 +1,77 @@
+#include "core/Component.h"
+
+#include <algorithm>
+
+TComponent::TComponent(TComponent* anOwner)
+{
+    if (anOwner)
+        anOwner->Insert(this);
+}
+
+TComponent::~TComponent()
+{
+    // Tell everyone who keeps a link to this component before it goes.
+    while (!FFreeNotifies.empty()) {
+        TComponent* other = FFreeNotifies.back();
+        FFreeNotifies.pop_back();
+        auto& back = other->FFreeNotifies;
+        back.erase(std::remove(back.begin(), back.end(), this), back.end());
+        other->Notification(this, TOperation::opRemove);
+    }
+    DestroyComponents();
+    if (FOwner)
+        FOwner->Remove(this);
+}
+
+void TComponent::DestroyComponents()
+{
+    while (!FComponents.empty()) {
+        TComponent* last = FComponents.back();
+        Remove(last);
+        delete last;
+    }
+}
+
+TComponent* TComponent::FindComponent(const std::string& aName) const
+{
+    for (TComponent* c : FComponents)
+        if (c->Name == aName)
+            return c;
+    return nullptr;
+}
+
+void TComponent::FreeNotification(TComponent* aComponent)
+{
+    if (!aComponent || aComponent == this)
+        return;
+    if (std::find(FFreeNotifies.begin(), FFreeNotifies.end(), aComponent) == FFreeNotifies.end())
+        FFreeNotifies.push_back(aComponent);
+    if (std::find(aComponent->FFreeNotifies.begin(), aComponent->FFreeNotifies.end(), this) ==
+        aComponent->FFreeNotifies.end())
+        aComponent->FFreeNotifies.push_back(this);
+}
+
+void TComponent::RemoveFreeNotification(TComponent* aComponent)
+{
+    if (!aComponent)
+        return;
+    FFreeNotifies.erase(std::remove(FFreeNotifies.begin(), FFreeNotifies.end(), aComponent), FFreeNotifies.end());
+    auto& back = aComponent->FFreeNotifies;
+    back.erase(std::remove(back.begin(), back.end(), this), back.end());
+}
+
+void TComponent::Notification(TComponent*, TOperation) {}
+
+void TComponent::Insert(TComponent* aComponent)
+{
+    FComponents.push_back(aComponent);
+    aComponent->FOwner = this;
+    Notification(aComponent, TOperation::opInsert);
+}
+
+void TComponent::Remove(TComponent* aComponent)
+{
+    FComponents.erase(std::remove(FComponents.begin(), FComponents.end(), aComponent), FComponents.end());
+    aComponent->FOwner = nullptr;
+    Notification(aComponent, TOperation::opRemove);
+}

@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+
+#include "core/Component.h"
+
+namespace {
+// Records destruction order and the notifications it receives.
+struct Probe : TComponent {
+    Probe(TComponent* owner, std::string name, std::vector<std::string>& log) : TComponent(owner), FLog(log)
+    {
+        Name = std::move(name);
+    }
+    ~Probe() override { FLog.push_back("~" + Name); }
+    void Notification(TComponent* c, TOperation op) override
+    {
+        TComponent::Notification(c, op);
+        if (op == TOperation::opRemove && c == Link) {
+            FLog.push_back(Name + " unlinks " + c->Name);
+            Link = nullptr;
+        }
+    }
+    TComponent* Link = nullptr;
+    std::vector<std::string>& FLog;
+};
+} // namespace
+
+TEST(Component, OwnerDestroysItsComponentsNewestFirst)
+{
+    std::vector<std::string> log;
+    auto* owner = new Probe(nullptr, "owner", log);
+    new Probe(owner, "a", log);
+    auto* b = new Probe(owner, "b", log);
+    new Probe(b, "b1", log);
+    EXPECT_EQ(owner->ComponentCount(), 2u);
+    EXPECT_EQ(owner->FindComponent("b"), b);
+    delete owner;
+    EXPECT_EQ(log, (std::vector<std::string>{"~owner", "~b", "~b1", "~a"}));
+}
+
+TEST(Component, DeletingAnOwnedComponentTakesItOutOfItsOwner)
+{
+    std::vector<std::string> log;
+    Probe owner(nullptr, "owner", log);
+    auto* a = new Probe(&owner, "a", log);
+    delete a;
+    EXPECT_EQ(owner.ComponentCount(), 0u);
+}
+
+TEST(Component, LinkIsClearedWhenTheLinkedComponentGoes)
+{
+    std::vector<std::string> log;
+    Probe owner(nullptr, "owner", log);
+    auto* list = new Probe(&owner, "list", log);
+    auto* label = new Probe(&owner, "label", log);
+    list->Link = label;
+    list->FreeNotification(label);
+    delete label;
+    EXPECT_EQ(list->Link, nullptr);
+    EXPECT_EQ(log, (std::vector<std::string>{"~label", "list unlinks label"}));
+    // After RemoveFreeNotification nothing is told any more.
+    auto* other = new Probe(&owner, "other", log);
+    list->Link = other;
+    list->FreeNotification(other);
+    list->RemoveFreeNotification(other);
+    delete other;
+    EXPECT_EQ(list->Link, other);
+}
