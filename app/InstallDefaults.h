@@ -1,0 +1,19 @@
+#pragma once
+// The destination and the archives the main window proposes when it opens.
+#include <optional>
+#include <string>
+#include <vector>
+
+// The program-files directory with a trailing backslash ensured, then "Kelpa".
+std::string DefaultDestination();
+
+// The directory of an earlier installation from "KelpaPath" under
+// HKEY_CURRENT_USER\Software\Kelpa: nullopt when the key or value is missing or
+// its text is empty; otherwise the directory part (which may be empty).
+// Raises Exception "Failed to get data for 'KelpaPath'" or
+// "Invalid data type for 'KelpaPath'" for a value that cannot be used.
+std::optional<std::string> EarlierInstallationDirectory();
+
+// Bare names of the entries matching "Kelpa*.cab" in the directory of exePath,
+// in the order of the platform's search; directories are left out.
+std::vector<std::string> ArchivesBeside(const std::string& exePath);
