@@ -27,5 +27,6 @@ set +e
 ctest --test-dir "$build" --output-on-failure "$@"
 status=$?
 set -e
-python3 "$root/scripts/test-summary.py" "$build/test-results"
+mapfile -t ran < <(ctest --test-dir "$build" -N "$@" | sed -n 's/^ *Test *#[0-9]*: //p')
+python3 "$root/scripts/test-summary.py" "$build/test-results" "${ran[@]}"
 exit $status
