@@ -116,18 +116,3 @@ TEST(ShortcutSteps, FailingStepStopsTheRestAndReleasesEverything)
         EXPECT_EQ(fake.RefCount(), 1u);
     }
 }
-
-TEST(ShortcutSteps, OleErrorWithoutSystemText)
-{
-    // A failure code the system has no text for: eight upper-case digits.
-    ASSERT_EQ(SysErrorMessage(0x8ABC0001), "");
-    EXPECT_EQ(EOleSysError(static_cast<HRESULT>(0x8ABC0001)).Message(), "OLE error 8ABC0001");
-    ASSERT_EQ(SysErrorMessage(0x0000BEEF), "");
-    EXPECT_EQ(EOleSysError(static_cast<HRESULT>(0x0000BEEF)).Message(), "OLE error 0000BEEF");
-    // One it has text for: the text, without the final full stop and line end.
-    std::string text = EOleSysError(HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED)).Message();
-    EXPECT_EQ(text, SysErrorMessage(ERROR_ACCESS_DENIED));
-    ASSERT_FALSE(text.empty());
-    EXPECT_NE(text.back(), '.');
-    EXPECT_NE(text.back(), '\n');
-}
