@@ -44,8 +44,13 @@ std::string ExtractFilePath(const std::string& s, UINT codePage)
 std::string ExtractFileDir(const std::string& s, UINT codePage)
 {
     size_t i = LastDelimiter("\\:", s, codePage);
-    if (i > 1 && s[i - 1] == '\\' && s[i - 2] != '\\' && s[i - 2] != ':')
-        --i;
+    if (i > 1 && s[i - 1] == '\\') {
+        // The character before the final backslash: a double-byte character
+        // whose second byte looks like a backslash is not a delimiter.
+        bool afterDelimiter = (s[i - 2] == '\\' || s[i - 2] == ':') && !IsTrailByte(s, i - 2, codePage);
+        if (!afterDelimiter)
+            --i;
+    }
     return s.substr(0, i);
 }
 

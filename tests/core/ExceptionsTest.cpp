@@ -34,6 +34,7 @@ TEST(Exceptions, SystemTextIsTrimmed)
 TEST(Exceptions, OleAndInOutMessages)
 {
     EXPECT_EQ(EOleSysError(static_cast<HRESULT>(0xA0001234)).Message(), "OLE error A0001234");
+    EXPECT_EQ(EOleSysError(static_cast<HRESULT>(0x0000BEEF)).Message(), "OLE error 0000BEEF");
     std::string text = SysErrorMessage(static_cast<DWORD>(E_NOINTERFACE));
     EXPECT_EQ(EOleSysError(E_NOINTERFACE).Message(), text.empty() ? "OLE error 80004002" : text);
     EXPECT_EQ(EInOutError(0x2FFFFFF).Message(), "I/O error 50331647");

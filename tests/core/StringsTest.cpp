@@ -38,6 +38,9 @@ TEST(PathHelpers, DirectoryPartOfDirectoryPath)
     EXPECT_EQ(ExtractFileDir(""), "");
     EXPECT_EQ(ExtractFileDir("\\"), "\\");
     EXPECT_EQ(ExtractFileDir("C:\\d\\x\x95\x5C", ShiftJis), "C:\\d");
+    // A final backslash after a double-byte character ending in 0x5C is dropped.
+    EXPECT_EQ(ExtractFileDir("C:\\d\\x\x95\x5C\\", ShiftJis), "C:\\d\\x\x95\x5C");
+    EXPECT_EQ(ExtractFileDir("C:\\d\\x\x95\x5C\\", 1252), "C:\\d\\x\x95\x5C\\");
 }
 
 TEST(PathHelpers, TrailBytesAndDelimiters)
