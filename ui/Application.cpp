@@ -1,0 +1,300 @@
+#include "ui/Application.h"
+
+#include <objbase.h>
+
+#include <new>
+
+#include "core/Exceptions.h"
+#include "core/Strings.h"
+#include "ui/Forms.h"
+
+TApplication Application;
+
+std::string ErrorBoxText(const std::string& aMessage, UINT aCodePage)
+{
+    if (aMessage.empty())
+        return aMessage;
+    size_t last = aMessage.size() - 1;
+    if (last > 0 && IsTrailByte(aMessage, last, aCodePage))
+        --last;
+    if (static_cast<unsigned char>(aMessage[last]) > static_cast<unsigned char>('.'))
+        return aMessage + ".";
+    return aMessage;
+}
+
+std::string ExceptionMessage(std::exception_ptr anException)
+{
+    try {
+        std::rethrow_exception(anException);
+    } catch (const Exception& e) {
+        return e.Message();
+    } catch (const std::bad_alloc&) {
+        return "Out of memory";
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return "Unknown exception";
+    }
+}
+
+namespace {
+// The hidden top-level window: it carries the taskbar entry (captioned with
+// the title), owns the forms and the error box, and minimises the program.
+class TApplicationWindow : public TWinControl {
+public:
+    using TWinControl::TWinControl;
+
+protected:
+    void CreateParams(TCreateParams& aParams) override
+    {
+        aParams.ClassName = "TApplication";
+        aParams.OwnClass = true;
+        aParams.Caption = Application.Title();
+        // A zero-sized captioned pop-up at the screen's centre: visible to the
+        // taskbar, invisible on the screen.
+        aParams.Style = WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX;
+        aParams.X = GetSystemMetrics(SM_CXSCREEN) / 2;
+        aParams.Y = GetSystemMetrics(SM_CYSCREEN) / 2;
+        aParams.Icon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
+    }
+    LRESULT WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam) override
+    {
+        switch (aMsg) {
+        case WM_CLOSE:
+            if (TForm* main = Application.MainForm())
+                main->Close();
+            return 0;
+        case WM_ACTIVATE:
+            // Activated from the taskbar: pass the activation on to the form.
+            if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam)) {
+                HWND popup = GetLastActivePopup(Handle());
+                if (popup && popup != Handle() && IsWindowVisible(popup) && IsWindowEnabled(popup)) {
+                    SetActiveWindow(popup);
+                    return 0;
+                }
+            }
+            break;
+        default:
+            break;
+        }
+        return TWinControl::WndProc(aMsg, wParam, lParam);
+    }
+};
+
+struct TEnumState {
+    HWND Except;
+    std::vector<HWND>* Found;
+};
+
+BOOL CALLBACK CollectEnabledWindow(HWND aWnd, LPARAM aState) noexcept
+{
+    auto* state = reinterpret_cast<TEnumState*>(aState);
+    if (aWnd == state->Except || !IsWindowVisible(aWnd) || !IsWindowEnabled(aWnd))
+        return TRUE;
+    try {
+        state->Found->push_back(aWnd);
+    } catch (...) {
+        return FALSE; // out of memory: disable what was found so far
+    }
+    return TRUE;
+}
+} // namespace
+
+TDisabledWindows::TDisabledWindows(HWND aExcept)
+{
+    TEnumState state{aExcept, &FWindows};
+    EnumThreadWindows(GetCurrentThreadId(), &CollectEnabledWindow, reinterpret_cast<LPARAM>(&state));
+    for (HWND wnd : FWindows)
+        EnableWindow(wnd, FALSE);
+}
+
+TDisabledWindows::~TDisabledWindows()
+{
+    for (auto it = FWindows.rbegin(); it != FWindows.rend(); ++it)
+        if (IsWindow(*it))
+            EnableWindow(*it, TRUE);
+}
+
+TApplication::TApplication() : TComponent(nullptr) {}
+
+TApplication::~TApplication()
+{
+    DestroyForms();
+    Finalize();
+}
+
+void TApplication::Initialize()
+{
+    if (!FComInitialized)
+        FComInitialized = SUCCEEDED(CoInitialize(nullptr));
+}
+
+void TApplication::Finalize() noexcept
+{
+    if (FComInitialized) {
+        CoUninitialize();
+        FComInitialized = false;
+    }
+}
+
+void TApplication::SetTitle(const std::string& aTitle)
+{
+    FTitle = aTitle;
+    if (FWindow)
+        FWindow->SetText(aTitle);
+}
+
+HWND TApplication::Handle()
+{
+    if (!FWindow) {
+        auto* window = new TApplicationWindow(this);
+        window->Name = "ApplicationWindow";
+        try {
+            window->CreateHandle();
+        } catch (...) {
+            delete window;
+            throw;
+        }
+        FWindow = window;
+    }
+    return FWindow->Handle();
+}
+
+void TApplication::Notification(TComponent* aComponent, TOperation anOperation)
+{
+    TComponent::Notification(aComponent, anOperation);
+    if (anOperation != TOperation::opRemove)
+        return;
+    if (aComponent == FMainForm)
+        FMainForm = nullptr;
+    if (aComponent == FWindow)
+        FWindow = nullptr;
+}
+
+void TApplication::DestroyForms() noexcept
+{
+    // The hidden window was created first and goes last, after the forms it owns.
+    while (ComponentCount() > 0)
+        delete Components(ComponentCount() - 1);
+}
+
+void TApplication::Terminate() noexcept
+{
+    if (!FTerminated) {
+        FTerminated = true;
+        PostQuitMessage(0);
+    }
+}
+
+void TApplication::CaptureException() noexcept
+{
+    FPending.Capture();
+}
+
+void TApplication::ShowPendingException()
+{
+    while (FPending.Pending()) {
+        try {
+            FPending.Rethrow();
+        } catch (...) {
+            HandleException(std::current_exception());
+        }
+    }
+}
+
+void TApplication::HandleException(std::exception_ptr anException)
+{
+    if (HWND capture = GetCapture())
+        SendMessageA(capture, WM_CANCELMODE, 0, 0);
+    std::string text = ErrorBoxText(ExceptionMessage(anException));
+    if (ErrorDisplay)
+        ErrorDisplay(text);
+    else
+        ShowErrorBox(text);
+}
+
+void TApplication::ShowErrorBox(const std::string& aText)
+{
+    HWND owner = Handle();
+    HWND active = GetActiveWindow();
+    HWND focus = GetFocus();
+    {
+        TDisabledWindows disabled(owner);
+        MessageBoxA(owner, aText.c_str(), FTitle.c_str(), MB_ICONERROR | MB_OK);
+    }
+    if (active && IsWindow(active))
+        SetActiveWindow(active);
+    if (focus && IsWindow(focus))
+        SetFocus(focus);
+}
+
+bool TApplication::ProcessMessage(MSG& aMsg)
+{
+    if (aMsg.message == WM_QUIT) {
+        FTerminated = true;
+        return false;
+    }
+    // Tab, Shift+Tab, Enter, Esc and the Alt accelerators of a form.
+    HWND root = aMsg.hwnd ? GetAncestor(aMsg.hwnd, GA_ROOT) : nullptr;
+    bool dialogKey = root && dynamic_cast<TForm*>(TWinControl::FromHandle(root)) && IsDialogMessageA(root, &aMsg);
+    if (!dialogKey) {
+        TranslateMessage(&aMsg);
+        DispatchMessageA(&aMsg);
+    }
+    ShowPendingException();
+    return true;
+}
+
+void TApplication::HandleMessage()
+{
+    MSG msg;
+    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got == -1)
+        RaiseLastOSError();
+    if (!got) {
+        FTerminated = true;
+        return;
+    }
+    ProcessMessage(msg);
+}
+
+void TApplication::ProcessMessages()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        if (!ProcessMessage(msg))
+            break;
+    ShowPendingException();
+}
+
+void TApplication::ShowMainForm()
+{
+    int show = SW_SHOWNORMAL;
+    STARTUPINFOA info{};
+    info.cb = sizeof info;
+    GetStartupInfoA(&info);
+    if (info.dwFlags & STARTF_USESHOWWINDOW) {
+        if (info.wShowWindow == SW_SHOWMAXIMIZED)
+            show = SW_SHOWMAXIMIZED;
+        else if (info.wShowWindow == SW_SHOWMINNOACTIVE)
+            show = SW_SHOWMINNOACTIVE;
+    }
+    ShowWindow(Handle(), SW_SHOWNOACTIVATE);
+    FMainForm->Show(show);
+}
+
+void TApplication::Run()
+{
+    if (FMainForm) {
+        try {
+            ShowMainForm();
+        } catch (...) {
+            HandleException(std::current_exception());
+        }
+        ShowPendingException();
+    }
+    while (!FTerminated && FMainForm)
+        HandleMessage();
+    if (FWindow)
+        ShowWindow(FWindow->Handle(), SW_HIDE);
+}
