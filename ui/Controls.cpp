@@ -197,14 +197,18 @@ void TWinControl::HandleCreated() {}
 
 void TWinControl::ApplyTabOrder()
 {
+    // Controls in the tab order first, by TabOrder; the others below them,
+    // later ones above earlier ones, so that a frame created first lies under
+    // the texts it encloses.
     std::vector<TWinControl*> order;
     for (TWinControl* c : FControls)
-        if (c->FHandle)
+        if (c->FHandle && c->TabOrder >= 0)
             order.push_back(c);
-    std::stable_sort(order.begin(), order.end(), [](const TWinControl* a, const TWinControl* b) {
-        auto key = [](const TWinControl* c) { return c->TabOrder < 0 ? INT_MAX : c->TabOrder; };
-        return key(a) < key(b);
-    });
+    std::stable_sort(order.begin(), order.end(),
+                     [](const TWinControl* a, const TWinControl* b) { return a->TabOrder < b->TabOrder; });
+    for (auto it = FControls.rbegin(); it != FControls.rend(); ++it)
+        if ((*it)->FHandle && (*it)->TabOrder < 0)
+            order.push_back(*it);
     HWND after = HWND_TOP;
     for (TWinControl* c : order) {
         SetWindowPos(c->FHandle, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

@@ -76,8 +76,8 @@ public:
     virtual HFONT FontHandle() const noexcept;
     // Creates the window (and those of the child controls) now.
     void CreateHandle();
-    // Orders the child windows by TabOrder, recursively, so that Tab and
-    // Shift+Tab follow it; controls without a tab order go last.
+    // Orders the child windows, recursively, so that Tab and Shift+Tab follow
+    // TabOrder; controls without a tab order go below the others.
     void ApplyTabOrder();
 
 protected:

@@ -3,9 +3,26 @@
 void TBevel::CreateParams(TCreateParams& aParams)
 {
     TWinControl::CreateParams(aParams);
-    aParams.ClassName = "STATIC";
-    // Shadow line outside, highlight inside: the lowered frame.
-    aParams.Style |= SS_ETCHEDFRAME;
+    aParams.ClassName = "TBevel";
+    aParams.OwnClass = true;
+    aParams.Background = GetSysColorBrush(COLOR_BTNFACE);
+}
+
+LRESULT TBevel::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
+{
+    if (aMsg == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(Handle(), &ps);
+        RECT r;
+        GetClientRect(Handle(), &r);
+        // Shadow line outside, highlight inside: the lowered frame.
+        DrawEdge(dc, &r, EDGE_ETCHED, BF_RECT);
+        EndPaint(Handle(), &ps);
+        return 0;
+    }
+    if (aMsg == WM_NCHITTEST)
+        return HTTRANSPARENT; // clicks go to what the frame encloses
+    return TWinControl::WndProc(aMsg, wParam, lParam);
 }
 
 TPanel::TPanel(TComponent* anOwner) : TWinControl(anOwner)

@@ -13,6 +13,7 @@ public:
 
 protected:
     void CreateParams(TCreateParams& aParams) override;
+    LRESULT WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam) override;
 };
 
 // A container with a lowered outer bevel and a background colour of its own.

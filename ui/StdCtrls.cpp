@@ -1,6 +1,9 @@
 #include "ui/StdCtrls.h"
 
+#include <algorithm>
+
 #include "core/Exceptions.h"
+#include "core/Handle.h"
 #include "ui/Forms.h"
 
 namespace {
@@ -52,7 +55,29 @@ void TLabel::CreateParams(TCreateParams& aParams)
 {
     TWinControl::CreateParams(aParams);
     aParams.ClassName = "STATIC";
-    aParams.Style |= SS_LEFT;
+    aParams.Style |= SS_LEFTNOWORDWRAP;
+}
+
+void TLabel::HandleCreated()
+{
+    // The laid-out size fits the text in the designed font; where the system
+    // substitutes a wider one, the label grows so that no text is cut off.
+    HWND wnd = Handle();
+    std::string text = Text();
+    HDC dc = GetDC(wnd);
+    if (!dc)
+        return;
+    RECT extent{0, 0, 0, 0};
+    {
+        SelectObjectScope font(dc, FontHandle() ? static_cast<HGDIOBJ>(FontHandle()) : GetStockObject(DEFAULT_GUI_FONT));
+        DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &extent, DT_CALCRECT | DT_SINGLELINE);
+    }
+    ReleaseDC(wnd, dc);
+    RECT r = BoundsRect();
+    int width = std::max<int>(r.right - r.left, extent.right);
+    int height = std::max<int>(r.bottom - r.top, extent.bottom);
+    if (width != r.right - r.left || height != r.bottom - r.top)
+        SetWindowPos(wnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 TEdit::TEdit(TComponent* anOwner) : TWinControl(anOwner)

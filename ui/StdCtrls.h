@@ -6,13 +6,14 @@
 
 #include "ui/Controls.h"
 
-// Static text.
+// Static text on one line; an "&" marks the accelerator.
 class TLabel : public TWinControl {
 public:
     using TWinControl::TWinControl;
 
 protected:
     void CreateParams(TCreateParams& aParams) override;
+    void HandleCreated() override;
 };
 
 // Single-line edit field.
