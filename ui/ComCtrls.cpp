@@ -54,11 +54,24 @@ void TToolBar::HandleCreated()
     HWND wnd = Handle();
     SendMessageA(wnd, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     SendMessageA(wnd, TB_SETBITMAPSIZE, 0, MAKELPARAM(16, 16));
-    if (Images)
-        SendMessageA(wnd, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(Images->Handle()));
+    if (FImages)
+        SendMessageA(wnd, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(FImages->Handle()));
     for (TToolButton* button : FButtons)
         InsertButton(button);
     SendMessageA(wnd, TB_SETBUTTONSIZE, 0, MAKELPARAM(ButtonWidth, ButtonHeight));
+}
+
+void TToolBar::SetImages(TImageList* anImages)
+{
+    if (FImages)
+        RemoveFreeNotification(FImages);
+    FImages = anImages;
+    if (FImages)
+        FreeNotification(FImages);
+    if (HandleAllocated()) {
+        SendMessageA(Handle(), TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(FImages ? FImages->Handle() : nullptr));
+        InvalidateRect(Handle(), nullptr, TRUE);
+    }
 }
 
 void TToolBar::AddButton(TToolButton* aButton)
@@ -98,6 +111,12 @@ void TToolBar::Notification(TComponent* aComponent, TOperation anOperation)
     TWinControl::Notification(aComponent, anOperation);
     if (anOperation != TOperation::opRemove)
         return;
+    if (aComponent == FImages) {
+        FImages = nullptr;
+        if (HandleAllocated())
+            SendMessageA(Handle(), TB_SETIMAGELIST, 0, 0);
+        return;
+    }
     auto it = std::find(FButtons.begin(), FButtons.end(), aComponent);
     if (it == FButtons.end())
         return;

@@ -50,7 +50,10 @@ public:
 class TToolBar : public TWinControl {
 public:
     explicit TToolBar(TComponent* anOwner);
-    TImageList* Images = nullptr;
+    TImageList* Images() const noexcept { return FImages; }
+    // Links the image list the buttons show their images from; the link is
+    // cleared when the list is destroyed.
+    void SetImages(TImageList* anImages);
     int ButtonWidth = 23;
     int ButtonHeight = 22;
     void AddButton(TToolButton* aButton);
@@ -65,4 +68,5 @@ protected:
 private:
     void InsertButton(TToolButton* aButton);
     std::vector<TToolButton*> FButtons;
+    TImageList* FImages = nullptr;
 };

@@ -86,12 +86,16 @@ void TForm::CreateControl(const TControlDescription& d)
         break;
     case TControlKind::ckComboBox: {
         auto* combo = new TComboBox(this);
+        if (d.Options & coOwnerDraw)
+            combo->Style = TComboStyle::csOwnerDrawFixed;
         combo->ItemHeight = d.ItemHeight > 0 ? Scale(d.ItemHeight) : 0;
         control = combo;
         break;
     }
     case TControlKind::ckListBox: {
         auto* list = new TListBox(this);
+        if (d.Options & coOwnerDraw)
+            list->Style = TListBoxStyle::lbOwnerDrawFixed;
         list->ItemHeight = d.ItemHeight > 0 ? Scale(d.ItemHeight) : 0;
         control = list;
         break;
@@ -130,11 +134,8 @@ void TForm::CreateControl(const TControlDescription& d)
         auto* bar = new TToolBar(this);
         bar->ButtonWidth = Scale(23);
         bar->ButtonHeight = Scale(22);
-        if (d.Resource) {
-            bar->Images = dynamic_cast<TImageList*>(FindComponent(d.Resource));
-            if (bar->Images)
-                bar->FreeNotification(bar->Images);
-        }
+        if (d.Resource)
+            bar->SetImages(dynamic_cast<TImageList*>(FindComponent(d.Resource)));
         control = bar;
         break;
     }

@@ -46,6 +46,7 @@ enum TControlOption : unsigned {
     coHidden = 0x04,
     coTabStop = 0x08,   // Tab stops here although the kind normally takes no focus
     coNoTabStop = 0x10, // Tab skips a control that normally takes the focus
+    coOwnerDraw = 0x20, // a list or combo box whose items the program draws
 };
 
 // One control of a form. Positions and sizes are pixels at 96 dpi, relative to

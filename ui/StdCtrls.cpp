@@ -210,12 +210,18 @@ void TComboBox::HandleCreated()
     // A closed box is as high as its selection field makes it, whatever the
     // window was created with: size the field so that the box has the height
     // it was laid out with.
+    // The field's height as read back and as set differ by the platform's
+    // padding on some systems, so correct by the measured result.
     int field = static_cast<int>(SendMessageA(wnd, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
-    RECT now;
-    GetWindowRect(wnd, &now);
-    int actual = now.bottom - now.top;
-    if (FDesignHeight > 0 && field > 0 && actual != FDesignHeight)
-        SendMessageA(wnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field + FDesignHeight - actual);
+    for (int attempt = 0; attempt < 3 && FDesignHeight > 0 && field > 0; ++attempt) {
+        RECT now;
+        GetWindowRect(wnd, &now);
+        int actual = now.bottom - now.top;
+        if (actual == FDesignHeight)
+            break;
+        field += FDesignHeight - actual;
+        SendMessageA(wnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
+    }
 }
 
 int TComboBox::AddItem(const std::string& anItem)
