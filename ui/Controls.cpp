@@ -270,6 +270,16 @@ LRESULT TWinControl::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
     LRESULT result = 0;
     if (Reflect(aMsg, wParam, lParam, result))
         return result;
+    // Windows of our own classes keep the font they are given, as the
+    // system's controls do.
+    if (!FDefWndProc && aMsg == WM_SETFONT) {
+        FWindowFont = reinterpret_cast<HFONT>(wParam);
+        if (LOWORD(lParam))
+            InvalidateRect(FHandle, nullptr, TRUE);
+        return 0;
+    }
+    if (!FDefWndProc && aMsg == WM_GETFONT)
+        return reinterpret_cast<LRESULT>(FWindowFont);
     return DefaultHandler(aMsg, wParam, lParam);
 }
 

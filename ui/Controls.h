@@ -117,5 +117,6 @@ private:
     bool FVisible = true;
     bool FEnabled = true;
     BrushHandle FBrush;
+    HFONT FWindowFont = nullptr; // borrowed from the form
     COLORREF FBrushColor = clDefault;
 };
