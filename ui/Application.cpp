@@ -173,9 +173,18 @@ void TApplication::Notification(TComponent* aComponent, TOperation anOperation)
 
 void TApplication::DestroyForms() noexcept
 {
-    // The hidden window was created first and goes last, after the forms it owns.
-    while (ComponentCount() > 0)
-        delete Components(ComponentCount() - 1);
+    // Newest first, but the hidden window last: it owns the forms' windows,
+    // which must go while their objects still exist.
+    for (;;) {
+        TComponent* victim = nullptr;
+        for (size_t i = ComponentCount(); i > 0 && !victim; --i)
+            if (Components(i - 1) != FWindow)
+                victim = Components(i - 1);
+        if (!victim)
+            break;
+        delete victim;
+    }
+    delete FWindow; // Notification clears the link
 }
 
 void TApplication::Terminate() noexcept
