@@ -280,6 +280,8 @@ LRESULT TWinControl::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
     }
     if (!FDefWndProc && aMsg == WM_GETFONT)
         return reinterpret_cast<LRESULT>(FWindowFont);
+    if (aMsg == WM_SETFOCUS)
+        NotifyFocused();
     return DefaultHandler(aMsg, wParam, lParam);
 }
 
@@ -330,6 +332,18 @@ bool TWinControl::Reflect(UINT aMsg, WPARAM wParam, LPARAM lParam, LRESULT& aRes
     default:
         return false;
     }
+}
+
+void TWinControl::ChildFocused(TWinControl* aControl)
+{
+    if (FParent)
+        FParent->ChildFocused(aControl);
+}
+
+void TWinControl::NotifyFocused()
+{
+    if (FParent)
+        FParent->ChildFocused(this);
 }
 
 bool TWinControl::CNCommand(WORD, WORD)

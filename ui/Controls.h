@@ -90,6 +90,11 @@ protected:
     // Height to create the window with; a combo box adds its drop-down list.
     virtual int WindowHeight(int aHeight) const { return aHeight; }
 
+    // A control inside this one received the keyboard focus.
+    virtual void ChildFocused(TWinControl* aControl);
+    // Tells the parents that this control received the focus.
+    void NotifyFocused();
+
     // Messages reflected by the parent. Each returns true when it handled the
     // message (and sets aResult where the message has one).
     virtual bool CNCommand(WORD aCode, WORD anId);

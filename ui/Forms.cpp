@@ -287,9 +287,49 @@ int TForm::ShowModal()
     return ModalResult;
 }
 
+void TForm::ChildFocused(TWinControl* aControl)
+{
+    auto* focused = dynamic_cast<TButton*>(aControl);
+    for (size_t i = 0; i < ComponentCount(); ++i) {
+        auto* button = dynamic_cast<TButton*>(Components(i));
+        if (!button || !button->HandleAllocated())
+            continue;
+        bool isDefault = focused ? button == focused : button == DefaultButton;
+        LONG style = GetWindowLongA(button->Handle(), GWL_STYLE);
+        bool wasDefault = (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+        if (isDefault != wasDefault)
+            SendMessageA(button->Handle(), BM_SETSTYLE, isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+    }
+}
+
+void TForm::MoveFocus(WPARAM wParam, LPARAM lParam)
+{
+    HWND target = nullptr;
+    if (LOWORD(lParam)) {
+        target = reinterpret_cast<HWND>(wParam);
+    } else {
+        // From the control that holds the focus (a combo box holds it in its
+        // edit field).
+        HWND focus = GetFocus();
+        while (focus && GetParent(focus) != Handle())
+            focus = GetParent(focus);
+        target = GetNextDlgTabItem(Handle(), focus, wParam != 0);
+    }
+    if (!target)
+        return;
+    ::SetFocus(target);
+    // An edit field entered by keyboard has its text selected, as in dialogs.
+    if (SendMessageA(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+        SendMessageA(target, EM_SETSEL, 0, -1);
+}
+
 LRESULT TForm::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
 {
     switch (aMsg) {
+    case WM_NEXTDLGCTL:
+        // The dialog manager asks the window itself to move the focus on Tab.
+        MoveFocus(wParam, lParam);
+        return 0;
     case WM_CLOSE:
         Close();
         return 0;

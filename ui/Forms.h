@@ -129,8 +129,12 @@ protected:
     void DoCreate();
     void CreateParams(TCreateParams& aParams) override;
     LRESULT WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam) override;
+    // A focused push button is the one Enter presses; elsewhere the default
+    // button is.
+    void ChildFocused(TWinControl* aControl) override;
 
 private:
+    void MoveFocus(WPARAM wParam, LPARAM lParam);
     void CreateControl(const TControlDescription& aDescription);
     void Center();
     void FocusFirstControl();

@@ -263,6 +263,11 @@ void TComboBox::SetItemIndex(int anIndex)
 
 bool TComboBox::CNCommand(WORD aCode, WORD)
 {
+    // A click into the edit field focuses the field, not the box itself.
+    if (aCode == CBN_SETFOCUS) {
+        NotifyFocused();
+        return true;
+    }
     if (aCode == CBN_EDITCHANGE || aCode == CBN_SELCHANGE) {
         if (OnChange)
             OnChange(this);

@@ -129,6 +129,46 @@ TEST(Form, EnterEscAndAcceleratorsPressTheirButtons)
     EXPECT_TRUE(form.Check->Checked());
 }
 
+TEST(Form, EnterPressesTheFocusedButtonAndOtherwiseTheDefaultOne)
+{
+    TTestForm form;
+    form.Show();
+    Pump();
+    std::vector<std::string> pressed;
+    form.OK->OnClick = [&](TComponent*) { pressed.push_back("ok"); };
+    form.ThrowButton->OnClick = [&](TComponent*) { pressed.push_back("throw"); };
+    auto isDefault = [](TButton* aButton) {
+        return (GetWindowLongA(aButton->Handle(), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+    };
+    form.ThrowButton->SetFocus();
+    EXPECT_TRUE(isDefault(form.ThrowButton));
+    EXPECT_FALSE(isDefault(form.OK));
+    PressKey(VK_RETURN);
+    // Back in an edit field, the default button is the default again.
+    form.Edit->SetFocus();
+    EXPECT_TRUE(isDefault(form.OK));
+    EXPECT_FALSE(isDefault(form.ThrowButton));
+    PressKey(VK_RETURN);
+    EXPECT_EQ(pressed, (std::vector<std::string>{"throw", "ok"}));
+}
+
+TEST(Form, TabFromTheFormItselfSelectsTheTextOfAnEditField)
+{
+    TTestForm form;
+    form.Show();
+    Pump();
+    form.Combo->SetFocus();
+    // What the dialog manager asks of a dialog on Tab.
+    SendMessageA(form.Handle(), WM_NEXTDLGCTL, 0, 0);
+    EXPECT_EQ(GetFocus(), form.Edit->Handle());
+    DWORD start = 0, end = 0;
+    SendMessageA(form.Edit->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, 4u);
+    SendMessageA(form.Handle(), WM_NEXTDLGCTL, 1, 0);
+    EXPECT_EQ(GetParent(GetFocus()), form.Combo->Handle());
+}
+
 TEST(Form, CloseHidesAFormThatIsNeitherMainNorModal)
 {
     TTestForm form;
