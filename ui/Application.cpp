@@ -245,7 +245,16 @@ bool TApplication::ProcessMessage(MSG& aMsg)
     }
     // Tab, Shift+Tab, Enter, Esc and the Alt accelerators of a form.
     HWND root = aMsg.hwnd ? GetAncestor(aMsg.hwnd, GA_ROOT) : nullptr;
-    bool dialogKey = root && dynamic_cast<TForm*>(TWinControl::FromHandle(root)) && IsDialogMessageA(root, &aMsg);
+    auto* form = root ? dynamic_cast<TForm*>(TWinControl::FromHandle(root)) : nullptr;
+    bool dialogKey = false;
+    if (form) {
+        // Labels name the control their accelerator focuses, which the
+        // dialog manager does not know.
+        if (aMsg.message == WM_SYSCHAR)
+            dialogKey = form->DialogChar(static_cast<char>(aMsg.wParam));
+        if (!dialogKey)
+            dialogKey = IsDialogMessageA(root, &aMsg);
+    }
     if (!dialogKey) {
         TranslateMessage(&aMsg);
         DispatchMessageA(&aMsg);

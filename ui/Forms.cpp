@@ -212,8 +212,30 @@ void TForm::Center()
                  (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+bool TForm::DialogChar(char aKey)
+{
+    char key = UpperChar(aKey);
+    for (size_t i = 0; i < ComponentCount(); ++i) {
+        auto* label = dynamic_cast<TLabel*>(Components(i));
+        if (!label || !label->Visible() || !label->Enabled() || !label->FocusControl())
+            continue;
+        TWinControl* target = label->FocusControl();
+        if (label->Accelerator() == key && target->HandleAllocated() && IsWindowVisible(target->Handle()) &&
+            IsWindowEnabled(target->Handle())) {
+            target->SetFocus();
+            return true;
+        }
+    }
+    return false;
+}
+
 void TForm::FocusFirstControl()
 {
+    if (ActiveControl && ActiveControl->HandleAllocated() && IsWindowVisible(ActiveControl->Handle()) &&
+        IsWindowEnabled(ActiveControl->Handle())) {
+        ActiveControl->SetFocus();
+        return;
+    }
     HWND first = GetNextDlgTabItem(Handle(), nullptr, FALSE);
     if (first)
         ::SetFocus(first);

@@ -107,6 +107,13 @@ public:
     bool Modal() const noexcept { return FModal; }
     int ModalResult = mrNone;
 
+    // The control that gets the focus when the form is first activated;
+    // null: the first in tab order.
+    TWinControl* ActiveControl = nullptr;
+    // Alt plus a label's accelerator focuses the label's FocusControl; true
+    // when a label took the key.
+    bool DialogChar(char aKey);
+
     TButton* DefaultButton = nullptr;
     TButton* CancelButton = nullptr;
     TNotifyEvent OnCreate;

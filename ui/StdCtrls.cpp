@@ -58,6 +58,41 @@ void TLabel::CreateParams(TCreateParams& aParams)
     aParams.Style |= SS_LEFTNOWORDWRAP;
 }
 
+char UpperChar(char aChar)
+{
+    CharUpperBuffA(&aChar, 1);
+    return aChar;
+}
+
+void TLabel::SetFocusControl(TWinControl* aControl)
+{
+    if (FFocusControl)
+        RemoveFreeNotification(FFocusControl);
+    FFocusControl = aControl;
+    if (aControl)
+        FreeNotification(aControl);
+}
+
+void TLabel::Notification(TComponent* aComponent, TOperation anOperation)
+{
+    TWinControl::Notification(aComponent, anOperation);
+    if (anOperation == TOperation::opRemove && aComponent == FFocusControl)
+        FFocusControl = nullptr;
+}
+
+char TLabel::Accelerator() const
+{
+    std::string text = Text();
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != '&')
+            continue;
+        if (text[i + 1] != '&')
+            return UpperChar(text[i + 1]);
+        ++i; // "&&" is a literal ampersand
+    }
+    return 0;
+}
+
 void TLabel::HandleCreated()
 {
     // The laid-out size fits the text in the designed font; where the system

@@ -6,14 +6,27 @@
 
 #include "ui/Controls.h"
 
+// The upper-case form of a character in the ANSI code page.
+char UpperChar(char aChar);
+
 // Static text on one line; an "&" marks the accelerator.
 class TLabel : public TWinControl {
 public:
     using TWinControl::TWinControl;
+    // The control its accelerator focuses; the link is cleared when that
+    // control is destroyed.
+    TWinControl* FocusControl() const noexcept { return FFocusControl; }
+    void SetFocusControl(TWinControl* aControl);
+    // The accelerator letter (after "&") in upper case, or 0.
+    char Accelerator() const;
 
 protected:
     void CreateParams(TCreateParams& aParams) override;
     void HandleCreated() override;
+    void Notification(TComponent* aComponent, TOperation anOperation) override;
+
+private:
+    TWinControl* FFocusControl = nullptr;
 };
 
 // Single-line edit field.

@@ -169,6 +169,30 @@ TEST(Form, TabFromTheFormItselfSelectsTheTextOfAnEditField)
     EXPECT_EQ(GetParent(GetFocus()), form.Combo->Handle());
 }
 
+TEST(Form, LabelAcceleratorFocusesItsControlUntilThatGoes)
+{
+    TTestForm form;
+    form.Show();
+    Pump();
+    form.Edit->SetFocus();
+    PostMessageA(GetFocus(), WM_SYSCHAR, 'l', 0x20000001);
+    Pump();
+    EXPECT_EQ(GetFocus(), form.List->Handle());
+    delete form.List;
+    EXPECT_EQ(form.ListLabel->FocusControl(), nullptr);
+    PostMessageA(GetFocus(), WM_SYSCHAR, 'l', 0x20000001);
+    Pump(); // nothing left to focus, nothing fails
+}
+
+TEST(Form, ActiveControlGetsTheFocusOnFirstActivation)
+{
+    TTestForm form;
+    form.ActiveControl = form.Check;
+    form.Show();
+    Pump();
+    EXPECT_EQ(GetFocus(), form.Check->Handle());
+}
+
 TEST(Form, CloseHidesAFormThatIsNeitherMainNorModal)
 {
     TTestForm form;

@@ -40,6 +40,7 @@ public:
     TButton* ThrowButton;
     TButton* OK;
     TButton* Cancel;
+    TLabel* ListLabel;
 };
 
 const TFormDescription& TestFormDescription();
