@@ -77,6 +77,7 @@ void TForm::CreateControl(const TControlDescription& d)
             throw EInvalidOperation(std::string("Parent '") + d.Parent + "' of '" + d.Name + "' not found");
     }
     TWinControl* control = nullptr;
+    int width = d.Width, height = d.Height;
     switch (d.Kind) {
     case TControlKind::ckLabel:
         control = new TLabel(this);
@@ -124,16 +125,14 @@ void TForm::CreateControl(const TControlDescription& d)
         auto* image = new TImage(this);
         // The control takes the size of its picture when there is one.
         if (d.Resource && image->LoadBitmap(d.Resource)) {
-            SIZE size = image->PictureSize();
-            image->SetBounds(Scale(d.Left), Scale(d.Top), Scale(size.cx), Scale(size.cy));
+            width = image->PictureSize().cx;
+            height = image->PictureSize().cy;
         }
         control = image;
         break;
     }
     case TControlKind::ckToolBar: {
         auto* bar = new TToolBar(this);
-        bar->ButtonWidth = Scale(23);
-        bar->ButtonHeight = Scale(22);
         if (d.Resource)
             bar->SetImages(dynamic_cast<TImageList*>(FindComponent(d.Resource)));
         control = bar;
@@ -148,6 +147,10 @@ void TForm::CreateControl(const TControlDescription& d)
         button->Caption = d.Text;
         button->ImageIndex = d.ImageIndex;
         button->Id = d.Id;
+        if (d.Width > 0 && d.Height > 0) {
+            bar->ButtonWidth = Scale(d.Width);
+            bar->ButtonHeight = Scale(d.Height);
+        }
         bar->AddButton(button);
         return;
     }
@@ -170,9 +173,7 @@ void TForm::CreateControl(const TControlDescription& d)
     if (d.Options & coHidden)
         control->SetVisible(false);
     control->SetText(d.Text ? d.Text : "");
-    RECT designed = control->BoundsRect();
-    if (designed.right == designed.left && designed.bottom == designed.top)
-        control->SetBounds(Scale(d.Left), Scale(d.Top), Scale(d.Width), Scale(d.Height));
+    control->SetBounds(Scale(d.Left), Scale(d.Top), Scale(width), Scale(height));
     control->SetParent(parent);
 }
 
@@ -210,6 +211,19 @@ void TForm::Center()
     int height = r.bottom - r.top;
     SetWindowPos(Handle(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                  (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm::Notification(TComponent* aComponent, TOperation anOperation)
+{
+    TWinControl::Notification(aComponent, anOperation);
+    if (anOperation != TOperation::opRemove)
+        return;
+    if (aComponent == ActiveControl)
+        ActiveControl = nullptr;
+    if (aComponent == DefaultButton)
+        DefaultButton = nullptr;
+    if (aComponent == CancelButton)
+        CancelButton = nullptr;
 }
 
 bool TForm::DialogChar(char aKey)

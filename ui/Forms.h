@@ -139,6 +139,8 @@ protected:
     // A focused push button is the one Enter presses; elsewhere the default
     // button is.
     void ChildFocused(TWinControl* aControl) override;
+    // Clears the links to owned controls that are destroyed.
+    void Notification(TComponent* aComponent, TOperation anOperation) override;
 
 private:
     void MoveFocus(WPARAM wParam, LPARAM lParam);
