@@ -31,7 +31,10 @@ TWinControl::~TWinControl()
 
 TWinControl* TWinControl::FromHandle(HWND aWnd) noexcept
 {
-    if (!aWnd)
+    // Only windows of this thread are ours: a window handle in a message
+    // (WM_COMMAND's lParam, for one) may name another program's window, and
+    // its property would not point into this process.
+    if (!aWnd || GetWindowThreadProcessId(aWnd, nullptr) != GetCurrentThreadId())
         return nullptr;
     return static_cast<TWinControl*>(GetPropA(aWnd, kBindingProp));
 }

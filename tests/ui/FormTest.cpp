@@ -2,7 +2,9 @@
 // messages the parent reflects to its controls.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 
 #include "core/Exceptions.h"
 #include "tests/ui/TestForm.h"
@@ -275,6 +277,29 @@ TEST(Form, OwnerDrawAndColourMessagesAreReflected)
     SendMessageA(form.Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.get()),
                  reinterpret_cast<LPARAM>(form.Check->Handle()));
     EXPECT_EQ(GetBkColor(dc.get()), RGB(255, 255, 255));
+}
+
+TEST(Form, ForeignWindowInAMessageIsNotTakenForAControl)
+{
+    // Another thread's window carrying the binding property with a bogus
+    // value, named in a WM_COMMAND: the form must not follow the pointer.
+    TTestForm form;
+    std::atomic<HWND> foreign{nullptr};
+    HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread other([&] {
+        HWND wnd = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+        SetPropA(wnd, "KlpControl", reinterpret_cast<HANDLE>(0x1234));
+        foreign = wnd;
+        WaitForSingleObject(done, 10000);
+        DestroyWindow(wnd);
+    });
+    while (!foreign)
+        Sleep(1);
+    EXPECT_EQ(TWinControl::FromHandle(foreign), nullptr);
+    SendMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), reinterpret_cast<LPARAM>(HWND(foreign)));
+    SetEvent(done);
+    other.join();
+    CloseHandle(done);
 }
 
 TEST(Form, ToolBarForgetsItsImageListWhenTheListGoes)
