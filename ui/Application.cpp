@@ -64,6 +64,16 @@ protected:
             if (TForm* main = Application.MainForm())
                 main->Close();
             return 0;
+        case WM_SYSCOMMAND:
+            if ((wParam & 0xFFF0) == SC_RESTORE && IsIconic(Handle())) {
+                Application.Restore();
+                return 0;
+            }
+            if ((wParam & 0xFFF0) == SC_MINIMIZE) {
+                Application.Minimize();
+                return 0;
+            }
+            break;
         case WM_ACTIVATE:
             // Activated from the taskbar: pass the activation on to the form.
             if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam)) {
@@ -185,6 +195,34 @@ void TApplication::DestroyForms() noexcept
         delete victim;
     }
     delete FWindow; // Notification clears the link
+}
+
+void TApplication::Minimize()
+{
+    HWND wnd = Handle();
+    if (IsIconic(wnd))
+        return;
+    // Owned windows do not follow a minimised owner on every system: hide
+    // them here and bring them back on restore.
+    for (size_t i = 0; i < ComponentCount(); ++i)
+        if (auto* form = dynamic_cast<TForm*>(Components(i)); form && form->HandleAllocated() && form->Visible())
+            FMinimizedForms.push_back(form->Handle());
+    for (HWND form : FMinimizedForms)
+        ShowWindow(form, SW_HIDE);
+    ShowWindow(wnd, SW_MINIMIZE);
+}
+
+void TApplication::Restore()
+{
+    HWND wnd = Handle();
+    ShowWindow(wnd, SW_RESTORE);
+    std::vector<HWND> forms;
+    forms.swap(FMinimizedForms);
+    for (HWND form : forms)
+        if (IsWindow(form))
+            ShowWindow(form, SW_SHOW);
+    if (FMainForm && FMainForm->HandleAllocated() && IsWindowVisible(FMainForm->Handle()))
+        SetActiveWindow(FMainForm->Handle());
 }
 
 void TApplication::Terminate() noexcept

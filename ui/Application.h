@@ -65,6 +65,10 @@ public:
     void HandleMessage();
     // Handles every message waiting, without waiting for more.
     void ProcessMessages();
+    // Minimises the program to its taskbar entry, hiding the visible forms;
+    // Restore shows them again.
+    void Minimize();
+    void Restore();
     // Destroys the forms (the main form with its components) now.
     void DestroyForms() noexcept;
 
@@ -97,6 +101,7 @@ private:
     TForm* FMainForm = nullptr;
     TWinControl* FWindow = nullptr;
     ExceptionSlot FPending;
+    std::vector<HWND> FMinimizedForms;
 };
 
 // The one application object of the process.

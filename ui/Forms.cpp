@@ -407,7 +407,7 @@ LRESULT TForm::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
         // The main form minimises the program through the hidden window that
         // carries the taskbar entry.
         if ((wParam & 0xFFF0) == SC_MINIMIZE && Application.MainForm() == this) {
-            ShowWindow(Application.Handle(), SW_MINIMIZE);
+            Application.Minimize();
             return 0;
         }
         break;

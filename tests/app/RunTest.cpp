@@ -35,6 +35,8 @@ TEST(ApplicationRun, MainWindowRunsUntilCancelAndErrorsDoNotEndIt)
         bool Centred = false;
         bool FocusInSource = false;
         bool TaskbarEntry = false;
+        bool MinimisedTogether = false;
+        bool RestoredTogether = false;
     } seen;
     form->bOK->OnClick = [&](TComponent*) {
         RECT r;
@@ -47,6 +49,12 @@ TEST(ApplicationRun, MainWindowRunsUntilCancelAndErrorsDoNotEndIt)
         GetWindowTextA(Application.Handle(), title, sizeof title);
         seen.TaskbarEntry = IsWindowVisible(Application.Handle()) && std::string(title) == "Kelpa installer" &&
                             GetWindow(wnd, GW_OWNER) == Application.Handle();
+        // Minimising the window minimises the taskbar entry with it, and
+        // restoring the entry brings the window back.
+        SendMessageA(wnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        seen.MinimisedTogether = IsIconic(Application.Handle()) && !IsWindowVisible(wnd);
+        SendMessageA(Application.Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+        seen.RestoredTogether = !IsIconic(Application.Handle()) && IsWindowVisible(wnd);
         throw Exception("Cannot install");
     };
     PostClick(form->bOK, idOK);
@@ -57,6 +65,8 @@ TEST(ApplicationRun, MainWindowRunsUntilCancelAndErrorsDoNotEndIt)
     EXPECT_TRUE(seen.Centred);
     EXPECT_TRUE(seen.FocusInSource);
     EXPECT_TRUE(seen.TaskbarEntry);
+    EXPECT_TRUE(seen.MinimisedTogether);
+    EXPECT_TRUE(seen.RestoredTogether);
     EXPECT_EQ(shown, (std::vector<std::string>{"Cannot install."}));
     EXPECT_TRUE(Application.Terminated());
 
