@@ -65,6 +65,16 @@ void TForm::Build(const TFormDescription& aDescription)
     CreateHandle();
     for (size_t i = 0; i < aDescription.ControlCount; ++i)
         CreateControl(aDescription.Controls[i]);
+    // Labels may name controls that come after them.
+    for (size_t i = 0; i < aDescription.ControlCount; ++i) {
+        const TControlDescription& d = aDescription.Controls[i];
+        if (d.Kind != TControlKind::ckLabel || !d.Resource)
+            continue;
+        auto* target = dynamic_cast<TWinControl*>(FindComponent(d.Resource));
+        if (!target)
+            throw EInvalidOperation(std::string("Control '") + d.Resource + "' of label '" + d.Name + "' not found");
+        Field<TLabel>(d.Name)->SetFocusControl(target);
+    }
     ApplyTabOrder();
 }
 
@@ -97,6 +107,7 @@ void TForm::CreateControl(const TControlDescription& d)
         auto* list = new TListBox(this);
         if (d.Options & coOwnerDraw)
             list->Style = TListBoxStyle::lbOwnerDrawFixed;
+        list->IntegralHeight = (d.Options & coIntegralHeight) != 0;
         list->ItemHeight = d.ItemHeight > 0 ? Scale(d.ItemHeight) : 0;
         control = list;
         break;
@@ -108,6 +119,7 @@ void TForm::CreateControl(const TControlDescription& d)
         auto* button = new TButton(this);
         button->Default = (d.Options & coDefault) != 0;
         button->Cancel = (d.Options & coCancel) != 0;
+        button->ModalResult = d.ModalResult;
         if (button->Default)
             DefaultButton = button;
         if (button->Cancel)

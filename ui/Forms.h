@@ -47,6 +47,7 @@ enum TControlOption : unsigned {
     coTabStop = 0x08,   // Tab stops here although the kind normally takes no focus
     coNoTabStop = 0x10, // Tab skips a control that normally takes the focus
     coOwnerDraw = 0x20, // a list or combo box whose items the program draws
+    coIntegralHeight = 0x40, // a list box's height rounded down to whole items
 };
 
 // One control of a form. Positions and sizes are pixels at 96 dpi, relative to
@@ -61,10 +62,12 @@ struct TControlDescription {
     int TabOrder = -1;
     unsigned Options = 0;
     // Bitmap resource of an image or an image list; for a tool bar, the name
-    // of its image list.
+    // of its image list; for a label, the name of the control its
+    // accelerator focuses.
     const char* Resource = nullptr;
     int ImageIndex = -1;
     int ItemHeight = 0;
+    int ModalResult = 0; // of a button: set into the form's ModalResult on a click
 };
 
 struct TFormDescription {

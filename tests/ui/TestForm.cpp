@@ -22,13 +22,14 @@ const TControlDescription kControls[] = {
      .TabOrder = 5, .Resource = "Images"},
     {.Kind = ckToolButton, .Name = "Browse", .Parent = "Bar", .Id = tidBrowse, .Width = 23, .Height = 22,
      .ImageIndex = 0},
-    {.Kind = ckLabel, .Name = "ListLabel", .Left = 8, .Top = 88, .Width = 60, .Height = 13, .Text = "&List:"},
+    {.Kind = ckLabel, .Name = "ListLabel", .Left = 8, .Top = 88, .Width = 60, .Height = 13, .Text = "&List:",
+     .Resource = "List"},
     {.Kind = ckButton, .Name = "Throw", .Id = tidThrow, .Left = 140, .Top = 100, .Width = 65, .Height = 25,
      .Text = "&Throw", .TabOrder = 8},
     {.Kind = ckButton, .Name = "OK", .Id = tidOK, .Left = 140, .Top = 130, .Width = 65, .Height = 25, .Text = "&Go",
      .TabOrder = 6, .Options = coDefault},
     {.Kind = ckButton, .Name = "Cancel", .Id = tidCancel, .Left = 220, .Top = 130, .Width = 65, .Height = 25,
-     .Text = "&Stop", .TabOrder = 7, .Options = coCancel},
+     .Text = "&Stop", .TabOrder = 7, .Options = coCancel, .ModalResult = mrCancel},
 };
 
 const TFormDescription kForm = {
@@ -63,7 +64,6 @@ TTestForm::TTestForm(int aPixelsPerInch, std::function<void(TTestForm&)> anOnCre
     OK = Field<TButton>("OK");
     Cancel = Field<TButton>("Cancel");
     ListLabel = Field<TLabel>("ListLabel");
-    ListLabel->SetFocusControl(List);
     if (anOnCreate)
         OnCreate = [this, anOnCreate](TComponent*) { anOnCreate(*this); };
     DoCreate();
