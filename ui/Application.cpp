@@ -262,7 +262,16 @@ void TApplication::HandleException(std::exception_ptr anException)
 
 void TApplication::ShowErrorBox(const std::string& aText)
 {
-    HWND owner = Handle();
+    // Without the hidden window (its creation failed) the box is still shown,
+    // unowned: the error must reach the user either way.
+    HWND owner = FWindow ? FWindow->Handle() : nullptr;
+    if (!owner) {
+        try {
+            owner = Handle();
+        } catch (...) {
+            owner = nullptr;
+        }
+    }
     HWND active = GetActiveWindow();
     HWND focus = GetFocus();
     {

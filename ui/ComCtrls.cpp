@@ -27,9 +27,14 @@ bool TImageList::AddMaskedResource(const char* aResourceName, COLORREF aMaskColo
     BitmapHandle bitmap(static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), aResourceName, IMAGE_BITMAP, 0, 0, 0)));
     if (!bitmap)
         return false;
-    if (ImageList_AddMasked(FHandle.get(), bitmap.get(), aMaskColor) < 0)
-        RaiseLastOSError();
+    AddMasked(bitmap.get(), aMaskColor);
     return true;
+}
+
+void TImageList::AddMasked(HBITMAP aBitmap, COLORREF aMaskColor)
+{
+    if (ImageList_AddMasked(FHandle.get(), aBitmap, aMaskColor) < 0)
+        throw EOutOfMemory();
 }
 
 void TToolButton::Click()

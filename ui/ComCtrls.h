@@ -27,6 +27,8 @@ public:
     // Adds the images of a bitmap resource, aMaskColor marking the
     // transparent pixels; false when the program has no such bitmap.
     bool AddMaskedResource(const char* aResourceName, COLORREF aMaskColor);
+    // Adds the images of a bitmap, aMaskColor marking the transparent pixels.
+    void AddMasked(HBITMAP aBitmap, COLORREF aMaskColor);
 
 private:
     ImageListHandle FHandle;

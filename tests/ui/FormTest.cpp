@@ -302,6 +302,35 @@ TEST(Form, ForeignWindowInAMessageIsNotTakenForAControl)
     CloseHandle(done);
 }
 
+TEST(ImageList, MaskColourBecomesTransparent)
+{
+    TImageList images(nullptr);
+    HDC screen = GetDC(nullptr);
+    BitmapHandle glyph(CreateCompatibleBitmap(screen, 16, 16));
+    ReleaseDC(nullptr, screen);
+    {
+        MemoryDc dc(CreateCompatibleDC(nullptr));
+        SelectObjectScope select(dc.get(), glyph.get());
+        RECT all{0, 0, 16, 16};
+        BrushHandle magenta(CreateSolidBrush(RGB(255, 0, 255)));
+        FillRect(dc.get(), &all, magenta.get());
+        SetPixel(dc.get(), 5, 5, RGB(255, 255, 0));
+    }
+    images.AddMasked(glyph.get(), RGB(255, 0, 255));
+    ASSERT_EQ(images.Count(), 1);
+    // Drawn onto white, the magenta background lets the white through.
+    HDC screenDc = GetDC(nullptr);
+    BitmapHandle canvas(CreateCompatibleBitmap(screenDc, 16, 16));
+    ReleaseDC(nullptr, screenDc);
+    MemoryDc dc(CreateCompatibleDC(nullptr));
+    SelectObjectScope select(dc.get(), canvas.get());
+    RECT all{0, 0, 16, 16};
+    FillRect(dc.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    ASSERT_TRUE(ImageList_Draw(images.Handle(), 0, dc.get(), 0, 0, ILD_NORMAL));
+    EXPECT_EQ(GetPixel(dc.get(), 0, 0), RGB(255, 255, 255));
+    EXPECT_EQ(GetPixel(dc.get(), 5, 5), RGB(255, 255, 0));
+}
+
 TEST(Form, ToolBarForgetsItsImageListWhenTheListGoes)
 {
     TTestForm form;
