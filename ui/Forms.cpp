@@ -381,6 +381,11 @@ LRESULT TForm::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE:
         Close();
         return 0;
+    case WM_DESTROY:
+        // However the main form's window goes, the program ends with it.
+        if (Application.MainForm() == this)
+            Application.Terminate();
+        break;
     case WM_ACTIVATE:
         if (LOWORD(wParam) == WA_INACTIVE) {
             HWND focus = GetFocus();
