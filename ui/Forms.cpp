@@ -313,12 +313,14 @@ int TForm::ShowModal()
         TDisabledWindows disabled(Handle());
         try {
             Show();
+            // A program that is ending ends the modal form too; the outer
+            // loop sees the same flag.
             while (ModalResult == mrNone) {
-                Application.HandleMessage();
                 if (Application.Terminated()) {
                     ModalResult = mrCancel;
-                    PostQuitMessage(0); // the outer loop ends too
+                    break;
                 }
+                Application.HandleMessage();
             }
         } catch (...) {
             FModal = false;
