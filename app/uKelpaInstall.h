@@ -1,0 +1,39 @@
+#pragma once
+// The installer's main window: the archive and destination inputs, the two
+// shortcut choices, the logo and the Install and Cancel buttons.
+#include "ui/ComCtrls.h"
+#include "ui/ExtCtrls.h"
+#include "ui/Forms.h"
+#include "ui/StdCtrls.h"
+
+class TfKLPInst : public TForm {
+public:
+    // aPixelsPerInch 0 lays the window out for the screen's resolution.
+    explicit TfKLPInst(TComponent* anOwner, int aPixelsPerInch = 0);
+
+    TBevel* Bevel1;
+    TLabel* Label1;
+    TComboBox* cbSource;
+    TLabel* Label2;
+    TEdit* eDestination;
+    TImageList* ImageList1;
+    TToolBar* ToolBar1;
+    TToolButton* ToolButton1;
+    TCheckBox* cStart;
+    TCheckBox* cDesk;
+    TPanel* Panel1;
+    TImage* Image2;
+    TButton* bOK;
+    TButton* bCancel;
+
+    // Proposes the destination and lists the archives beside the program.
+    void FormCreate(TComponent* Sender);
+    void bOKClick(TComponent* Sender);
+    void bCancelClick(TComponent* Sender);
+};
+
+// The description the main window is built from.
+const TFormDescription& MainFormDescription();
+
+// The main window of the program.
+extern TfKLPInst* fKLPInst;

@@ -1,0 +1,382 @@
+// Forms built from a description: layout and scaling, keyboard order, and the
+// messages the parent reflects to its controls.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+
+#include "core/Exceptions.h"
+#include "tests/ui/TestForm.h"
+
+namespace {
+RECT Bounds(const TWinControl* aControl)
+{
+    return aControl->BoundsRect();
+}
+
+// The focus after the key goes through the message loop.
+HWND PressKey(WPARAM aKey, bool aShift = false)
+{
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = aShift ? 0x80 : 0;
+    SetKeyboardState(keys);
+    PostMessageA(GetFocus(), WM_KEYDOWN, aKey, 0x00010001);
+    Pump();
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+    return GetFocus();
+}
+
+// The control that holds the focus (a combo box holds it in its edit field).
+HWND FocusedControl(const TForm& aForm)
+{
+    HWND focus = GetFocus();
+    while (focus && GetParent(focus) != aForm.Handle())
+        focus = GetParent(focus);
+    return focus;
+}
+} // namespace
+
+TEST(Form, ControlsArePlacedAsDescribedAt96Dpi)
+{
+    TTestForm form(96);
+    RECT client;
+    GetClientRect(form.Handle(), &client);
+    EXPECT_EQ(client.right, 320);
+    EXPECT_EQ(client.bottom, 200);
+    RECT edit = Bounds(form.Edit);
+    EXPECT_EQ(edit.left, 8);
+    EXPECT_EQ(edit.top, 40);
+    EXPECT_EQ(edit.right - edit.left, 100);
+    EXPECT_EQ(edit.bottom - edit.top, 21);
+    // A closed combo box has the height it was laid out with, not the one of
+    // its drop-down list.
+    RECT combo = Bounds(form.Combo);
+    EXPECT_EQ(combo.right - combo.left, 120);
+    EXPECT_EQ(combo.bottom - combo.top, 21);
+    EXPECT_EQ(SendMessageA(form.Combo->Handle(), CB_GETITEMHEIGHT, 0, 0), 13);
+    EXPECT_EQ(SendMessageA(form.List->Handle(), LB_GETITEMHEIGHT, 0, 0), 17);
+    // Positions inside a panel are relative to the panel.
+    RECT image = Bounds(form.Image);
+    EXPECT_EQ(image.left, 4);
+    EXPECT_EQ(image.top, 6);
+    EXPECT_EQ(GetParent(form.Image->Handle()), form.Panel->Handle());
+    EXPECT_EQ(GetWindow(form.Handle(), GW_OWNER), Application.Handle());
+    EXPECT_EQ(form.Text(), "Test form");
+    EXPECT_FALSE(form.Visible());
+}
+
+TEST(Form, EverythingIsScaledByTheResolution)
+{
+    TTestForm form(120);
+    RECT client;
+    GetClientRect(form.Handle(), &client);
+    EXPECT_EQ(client.right, 400);
+    EXPECT_EQ(client.bottom, 250);
+    RECT edit = Bounds(form.Edit);
+    EXPECT_EQ(edit.left, 10);
+    EXPECT_EQ(edit.top, 50);
+    EXPECT_EQ(edit.right - edit.left, 125);
+    EXPECT_EQ(edit.bottom - edit.top, 26);
+    RECT combo = Bounds(form.Combo);
+    EXPECT_EQ(combo.bottom - combo.top, 26);
+    EXPECT_EQ(SendMessageA(form.Combo->Handle(), CB_GETITEMHEIGHT, 0, 0), 16);
+    RECT bar = Bounds(form.Bar);
+    EXPECT_EQ(bar.left, 175);
+    EXPECT_EQ(bar.right - bar.left, 39);
+    EXPECT_EQ(bar.bottom - bar.top, 36);
+    LOGFONTA font{};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(form.Edit->Handle(), WM_GETFONT, 0, 0)), sizeof font, &font);
+    EXPECT_EQ(font.lfHeight, -14);
+    EXPECT_STREQ(font.lfFaceName, "MS Sans Serif");
+}
+
+TEST(Form, TabFollowsTheTabOrderAndSkipsControlsWithoutFocus)
+{
+    TTestForm form;
+    form.Show();
+    Pump();
+    // The first control in tab order that takes the focus has it.
+    EXPECT_EQ(FocusedControl(form), form.Combo->Handle());
+    const HWND forward[] = {form.Edit->Handle(), form.Check->Handle(), form.List->Handle(), form.OK->Handle(),
+                            form.Cancel->Handle(), form.ThrowButton->Handle(), form.Combo->Handle()};
+    for (HWND expected : forward) {
+        PressKey(VK_TAB);
+        EXPECT_EQ(FocusedControl(form), expected);
+    }
+    PressKey(VK_TAB, true);
+    EXPECT_EQ(FocusedControl(form), form.ThrowButton->Handle());
+}
+
+TEST(Form, EnterEscAndAcceleratorsPressTheirButtons)
+{
+    TTestForm form;
+    form.Show();
+    Pump();
+    std::vector<std::string> pressed;
+    form.OK->OnClick = [&](TComponent*) { pressed.push_back("ok"); };
+    form.Cancel->OnClick = [&](TComponent*) { pressed.push_back("cancel"); };
+    form.ThrowButton->OnClick = [&](TComponent*) { pressed.push_back("throw"); };
+    form.Edit->SetFocus();
+    PressKey(VK_RETURN);
+    PressKey(VK_ESCAPE);
+    PostMessageA(GetFocus(), WM_SYSCHAR, 't', 0x20000001);
+    Pump();
+    EXPECT_EQ(pressed, (std::vector<std::string>{"ok", "cancel", "throw"}));
+    // Alt plus a check box's letter toggles it.
+    PostMessageA(GetFocus(), WM_SYSCHAR, 'h', 0x20000001);
+    Pump();
+    EXPECT_TRUE(form.Check->Checked());
+}
+
+TEST(Form, EnterPressesTheFocusedButtonAndOtherwiseTheDefaultOne)
+{
+    TTestForm form;
+    form.Show();
+    Pump();
+    std::vector<std::string> pressed;
+    form.OK->OnClick = [&](TComponent*) { pressed.push_back("ok"); };
+    form.ThrowButton->OnClick = [&](TComponent*) { pressed.push_back("throw"); };
+    auto isDefault = [](TButton* aButton) {
+        return (GetWindowLongA(aButton->Handle(), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+    };
+    form.ThrowButton->SetFocus();
+    EXPECT_TRUE(isDefault(form.ThrowButton));
+    EXPECT_FALSE(isDefault(form.OK));
+    PressKey(VK_RETURN);
+    // Back in an edit field, the default button is the default again.
+    form.Edit->SetFocus();
+    EXPECT_TRUE(isDefault(form.OK));
+    EXPECT_FALSE(isDefault(form.ThrowButton));
+    PressKey(VK_RETURN);
+    EXPECT_EQ(pressed, (std::vector<std::string>{"throw", "ok"}));
+}
+
+TEST(Form, TabFromTheFormItselfSelectsTheTextOfAnEditField)
+{
+    TTestForm form;
+    form.Show();
+    Pump();
+    form.Combo->SetFocus();
+    // What the dialog manager asks of a dialog on Tab.
+    SendMessageA(form.Handle(), WM_NEXTDLGCTL, 0, 0);
+    EXPECT_EQ(GetFocus(), form.Edit->Handle());
+    DWORD start = 0, end = 0;
+    SendMessageA(form.Edit->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, 4u);
+    SendMessageA(form.Handle(), WM_NEXTDLGCTL, 1, 0);
+    EXPECT_EQ(GetParent(GetFocus()), form.Combo->Handle());
+}
+
+TEST(Form, LabelAcceleratorFocusesItsControlUntilThatGoes)
+{
+    TTestForm form;
+    form.Show();
+    Pump();
+    form.Edit->SetFocus();
+    PostMessageA(GetFocus(), WM_SYSCHAR, 'l', 0x20000001);
+    Pump();
+    EXPECT_EQ(GetFocus(), form.List->Handle());
+    delete form.List;
+    EXPECT_EQ(form.ListLabel->FocusControl(), nullptr);
+    PostMessageA(GetFocus(), WM_SYSCHAR, 'l', 0x20000001);
+    Pump(); // nothing left to focus, nothing fails
+}
+
+TEST(Form, ActiveControlGetsTheFocusOnFirstActivation)
+{
+    TTestForm form;
+    form.ActiveControl = form.Check;
+    form.Show();
+    Pump();
+    EXPECT_EQ(GetFocus(), form.Check->Handle());
+}
+
+TEST(Form, CloseHidesAFormThatIsNeitherMainNorModal)
+{
+    TTestForm form;
+    form.Show();
+    PostMessageA(form.Handle(), WM_CLOSE, 0, 0);
+    Pump();
+    EXPECT_FALSE(form.Visible());
+    EXPECT_FALSE(Application.Terminated());
+}
+
+TEST(Form, FirstShowCentresTheFormOnTheScreen)
+{
+    TTestForm form;
+    SetWindowPos(form.Handle(), nullptr, 3, 4, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    form.Show();
+    RECT r;
+    GetWindowRect(form.Handle(), &r);
+    EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2);
+    EXPECT_EQ(r.top, (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2);
+    // Later shows keep the place the user moved it to.
+    form.Hide();
+    SetWindowPos(form.Handle(), nullptr, 3, 4, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    form.Show();
+    GetWindowRect(form.Handle(), &r);
+    EXPECT_EQ(r.left, 3);
+}
+
+TEST(Form, ChildNotificationsReachTheirControls)
+{
+    TTestForm form;
+    int changes = 0, toolClicks = 0, checkClicks = 0;
+    form.Combo->OnChange = [&](TComponent*) { ++changes; };
+    form.Browse->OnClick = [&](TComponent*) { ++toolClicks; };
+    form.Check->OnClick = [&](TComponent*) { ++checkClicks; };
+    form.Combo->AddItem("one");
+    form.Combo->AddItem("two");
+    EXPECT_EQ(form.Combo->Count(), 2);
+    // Typing into the edit field and picking from the list both change it.
+    SendMessageA(GetWindow(form.Combo->Handle(), GW_CHILD), WM_CHAR, 'x', 1);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(form.Combo->Text(), "x");
+    // The tool bar reports its button by command id.
+    SendMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(tidBrowse, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(form.Bar->Handle()));
+    EXPECT_EQ(toolClicks, 1);
+    SendMessageA(form.Check->Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(checkClicks, 1);
+    EXPECT_TRUE(form.Check->Checked());
+}
+
+TEST(Form, OwnerDrawAndColourMessagesAreReflected)
+{
+    TTestForm form;
+    form.List->AddItem("alpha");
+    int drawn = -1;
+    form.List->OnDrawItem = [&](TWinControl*, int anIndex, const RECT&, HDC, TOwnerDrawState aState) {
+        drawn = anIndex;
+        EXPECT_TRUE(aState.Selected);
+    };
+    MemoryDc dc(CreateCompatibleDC(nullptr));
+    DRAWITEMSTRUCT item{};
+    item.CtlType = ODT_LISTBOX;
+    item.CtlID = tidList;
+    item.itemID = 0;
+    item.itemAction = ODA_DRAWENTIRE;
+    item.itemState = ODS_SELECTED;
+    item.hwndItem = form.List->Handle();
+    item.hDC = dc.get();
+    item.rcItem = {0, 0, 100, 17};
+    EXPECT_EQ(SendMessageA(form.Handle(), WM_DRAWITEM, tidList, reinterpret_cast<LPARAM>(&item)), TRUE);
+    EXPECT_EQ(drawn, 0);
+
+    // A control with a text colour of its own gets it set into the DC.
+    form.Check->FontColor = RGB(128, 128, 128);
+    LRESULT brush = SendMessageA(form.Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.get()),
+                                 reinterpret_cast<LPARAM>(form.Check->Handle()));
+    EXPECT_NE(brush, 0);
+    EXPECT_EQ(GetTextColor(dc.get()), RGB(128, 128, 128));
+    form.Check->Color = RGB(255, 255, 255);
+    SendMessageA(form.Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.get()),
+                 reinterpret_cast<LPARAM>(form.Check->Handle()));
+    EXPECT_EQ(GetBkColor(dc.get()), RGB(255, 255, 255));
+}
+
+TEST(Form, ForeignWindowInAMessageIsNotTakenForAControl)
+{
+    // Another thread's window carrying the binding property with a bogus
+    // value, named in a WM_COMMAND: the form must not follow the pointer.
+    TTestForm form;
+    std::atomic<HWND> foreign{nullptr};
+    HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread other([&] {
+        HWND wnd = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+        SetPropA(wnd, "KlpControl", reinterpret_cast<HANDLE>(0x1234));
+        foreign = wnd;
+        WaitForSingleObject(done, 10000);
+        DestroyWindow(wnd);
+    });
+    while (!foreign)
+        Sleep(1);
+    EXPECT_EQ(TWinControl::FromHandle(foreign), nullptr);
+    SendMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), reinterpret_cast<LPARAM>(HWND(foreign)));
+    SetEvent(done);
+    other.join();
+    CloseHandle(done);
+}
+
+TEST(ImageList, MaskColourBecomesTransparent)
+{
+    TImageList images(nullptr);
+    HDC screen = GetDC(nullptr);
+    BitmapHandle glyph(CreateCompatibleBitmap(screen, 16, 16));
+    ReleaseDC(nullptr, screen);
+    {
+        MemoryDc dc(CreateCompatibleDC(nullptr));
+        SelectObjectScope select(dc.get(), glyph.get());
+        RECT all{0, 0, 16, 16};
+        BrushHandle magenta(CreateSolidBrush(RGB(255, 0, 255)));
+        FillRect(dc.get(), &all, magenta.get());
+        SetPixel(dc.get(), 5, 5, RGB(255, 255, 0));
+    }
+    images.AddMasked(glyph.get(), RGB(255, 0, 255));
+    ASSERT_EQ(images.Count(), 1);
+    // Drawn onto white, the magenta background lets the white through.
+    HDC screenDc = GetDC(nullptr);
+    BitmapHandle canvas(CreateCompatibleBitmap(screenDc, 16, 16));
+    ReleaseDC(nullptr, screenDc);
+    MemoryDc dc(CreateCompatibleDC(nullptr));
+    SelectObjectScope select(dc.get(), canvas.get());
+    RECT all{0, 0, 16, 16};
+    FillRect(dc.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    ASSERT_TRUE(ImageList_Draw(images.Handle(), 0, dc.get(), 0, 0, ILD_NORMAL));
+    EXPECT_EQ(GetPixel(dc.get(), 0, 0), RGB(255, 255, 255));
+    EXPECT_EQ(GetPixel(dc.get(), 5, 5), RGB(255, 255, 0));
+}
+
+TEST(Form, ToolBarForgetsItsImageListWhenTheListGoes)
+{
+    TTestForm form;
+    auto* images = form.Field<TImageList>("Images");
+    ASSERT_EQ(form.Bar->Images(), images);
+    delete images;
+    EXPECT_EQ(form.Bar->Images(), nullptr);
+    EXPECT_EQ(SendMessageA(form.Bar->Handle(), TB_GETIMAGELIST, 0, 0), 0);
+}
+
+TEST(Form, DestroyingAControlRemovesItsWindowAndItsPlaceInTheParent)
+{
+    TTestForm form;
+    HWND edit = form.Edit->Handle();
+    size_t before = form.ControlCount();
+    delete form.Edit;
+    EXPECT_FALSE(IsWindow(edit));
+    EXPECT_EQ(form.ControlCount(), before - 1);
+    EXPECT_EQ(form.FindComponent("Edit"), nullptr);
+}
+
+TEST(Form, DestroyingTheFormDestroysEveryWindow)
+{
+    auto form = std::make_unique<TTestForm>();
+    HWND wnd = form->Handle(), combo = form->Combo->Handle();
+    form.reset();
+    EXPECT_FALSE(IsWindow(wnd));
+    EXPECT_FALSE(IsWindow(combo));
+}
+
+TEST(Form, ProportionalStretchKeepsTheAspect)
+{
+    RECT wide = ProportionalRect({157, 57}, {0, 0, 196, 100});
+    EXPECT_EQ(wide.right, 196);
+    EXPECT_EQ(wide.bottom, 71);
+    RECT tall = ProportionalRect({100, 50}, {0, 0, 300, 60});
+    EXPECT_EQ(tall.right, 120);
+    EXPECT_EQ(tall.bottom, 60);
+    RECT none = ProportionalRect({0, 0}, {0, 0, 10, 10});
+    EXPECT_EQ(none.right, 0);
+}
+
+TEST(Form, MissingComponentIsReportedByName)
+{
+    TTestForm form;
+    EXPECT_THROW(form.Field<TEdit>("Nope"), EInvalidOperation);
+    // Right name, wrong kind.
+    EXPECT_THROW(form.Field<TEdit>("Combo"), EInvalidOperation);
+}

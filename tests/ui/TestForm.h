@@ -1,0 +1,60 @@
+#pragma once
+// A small form with one control of each kind, and a recorder that takes the
+// place of the error box.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/Application.h"
+#include "ui/ComCtrls.h"
+#include "ui/ExtCtrls.h"
+#include "ui/Forms.h"
+#include "ui/StdCtrls.h"
+
+enum TTestFormId : int {
+    tidOK = IDOK,
+    tidCancel = IDCANCEL,
+    tidEdit = 201,
+    tidCombo,
+    tidCheck,
+    tidList,
+    tidPanel,
+    tidImage,
+    tidBar,
+    tidBrowse,
+    tidThrow,
+};
+
+class TTestForm : public TForm {
+public:
+    // onCreate runs as the form's creation handler.
+    explicit TTestForm(int aPixelsPerInch = 96, std::function<void(TTestForm&)> anOnCreate = {});
+    TEdit* Edit;
+    TComboBox* Combo;
+    TCheckBox* Check;
+    TListBox* List;
+    TPanel* Panel;
+    TImage* Image;
+    TToolBar* Bar;
+    TToolButton* Browse;
+    TButton* ThrowButton;
+    TButton* OK;
+    TButton* Cancel;
+    TLabel* ListLabel;
+};
+
+const TFormDescription& TestFormDescription();
+
+// Records what the application would show in its error box.
+class ErrorRecorder {
+public:
+    ErrorRecorder()
+    {
+        Application.ErrorDisplay = [this](const std::string& aText) { Shown.push_back(aText); };
+    }
+    ~ErrorRecorder() { Application.ErrorDisplay = nullptr; }
+    std::vector<std::string> Shown;
+};
+
+// Handles the messages waiting for this thread.
+void Pump();

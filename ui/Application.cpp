@@ -1,0 +1,365 @@
+#include "ui/Application.h"
+
+#include <objbase.h>
+
+#include <new>
+
+#include "core/Exceptions.h"
+#include "core/Strings.h"
+#include "ui/Forms.h"
+
+TApplication Application;
+
+std::string ErrorBoxText(const std::string& aMessage, UINT aCodePage)
+{
+    if (aMessage.empty())
+        return aMessage;
+    size_t last = aMessage.size() - 1;
+    if (last > 0 && IsTrailByte(aMessage, last, aCodePage))
+        --last;
+    if (static_cast<unsigned char>(aMessage[last]) > static_cast<unsigned char>('.'))
+        return aMessage + ".";
+    return aMessage;
+}
+
+std::string ExceptionMessage(std::exception_ptr anException)
+{
+    try {
+        std::rethrow_exception(anException);
+    } catch (const Exception& e) {
+        return e.Message();
+    } catch (const std::bad_alloc&) {
+        return "Out of memory";
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return "Unknown exception";
+    }
+}
+
+namespace {
+// The hidden top-level window: it carries the taskbar entry (captioned with
+// the title), owns the forms and the error box, and minimises the program.
+class TApplicationWindow : public TWinControl {
+public:
+    using TWinControl::TWinControl;
+
+protected:
+    void CreateParams(TCreateParams& aParams) override
+    {
+        aParams.ClassName = "TApplication";
+        aParams.OwnClass = true;
+        aParams.Caption = Application.Title();
+        // A zero-sized captioned pop-up at the screen's centre: visible to the
+        // taskbar, invisible on the screen.
+        aParams.Style = WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX;
+        aParams.X = GetSystemMetrics(SM_CXSCREEN) / 2;
+        aParams.Y = GetSystemMetrics(SM_CYSCREEN) / 2;
+        aParams.Icon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
+    }
+    LRESULT WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam) override
+    {
+        switch (aMsg) {
+        case WM_CLOSE:
+            if (TForm* main = Application.MainForm())
+                main->Close();
+            return 0;
+        case WM_SYSCOMMAND:
+            if ((wParam & 0xFFF0) == SC_RESTORE && IsIconic(Handle())) {
+                Application.Restore();
+                return 0;
+            }
+            if ((wParam & 0xFFF0) == SC_MINIMIZE) {
+                Application.Minimize();
+                return 0;
+            }
+            break;
+        case WM_ACTIVATE:
+            // Activated from the taskbar: pass the activation on to the form.
+            if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam)) {
+                HWND popup = GetLastActivePopup(Handle());
+                if (popup && popup != Handle() && IsWindowVisible(popup) && IsWindowEnabled(popup)) {
+                    SetActiveWindow(popup);
+                    return 0;
+                }
+            }
+            break;
+        default:
+            break;
+        }
+        return TWinControl::WndProc(aMsg, wParam, lParam);
+    }
+};
+
+struct TEnumState {
+    HWND Except;
+    std::vector<HWND>* Found;
+};
+
+BOOL CALLBACK CollectEnabledWindow(HWND aWnd, LPARAM aState) noexcept
+{
+    auto* state = reinterpret_cast<TEnumState*>(aState);
+    if (aWnd == state->Except || !IsWindowVisible(aWnd) || !IsWindowEnabled(aWnd))
+        return TRUE;
+    try {
+        state->Found->push_back(aWnd);
+    } catch (...) {
+        return FALSE; // out of memory: disable what was found so far
+    }
+    return TRUE;
+}
+} // namespace
+
+TDisabledWindows::TDisabledWindows(HWND aExcept)
+{
+    TEnumState state{aExcept, &FWindows};
+    EnumThreadWindows(GetCurrentThreadId(), &CollectEnabledWindow, reinterpret_cast<LPARAM>(&state));
+    for (HWND wnd : FWindows)
+        EnableWindow(wnd, FALSE);
+}
+
+TDisabledWindows::~TDisabledWindows()
+{
+    for (auto it = FWindows.rbegin(); it != FWindows.rend(); ++it)
+        if (IsWindow(*it))
+            EnableWindow(*it, TRUE);
+}
+
+TApplication::TApplication() : TComponent(nullptr) {}
+
+TApplication::~TApplication()
+{
+    DestroyForms();
+    Finalize();
+}
+
+void TApplication::Initialize()
+{
+    if (!FComInitialized)
+        FComInitialized = SUCCEEDED(CoInitialize(nullptr));
+}
+
+void TApplication::Finalize() noexcept
+{
+    if (FComInitialized) {
+        CoUninitialize();
+        FComInitialized = false;
+    }
+}
+
+void TApplication::SetTitle(const std::string& aTitle)
+{
+    FTitle = aTitle;
+    if (FWindow)
+        FWindow->SetText(aTitle);
+}
+
+HWND TApplication::Handle()
+{
+    if (!FWindow) {
+        auto* window = new TApplicationWindow(this);
+        window->Name = "ApplicationWindow";
+        try {
+            window->CreateHandle();
+        } catch (...) {
+            delete window;
+            throw;
+        }
+        FWindow = window;
+    }
+    return FWindow->Handle();
+}
+
+void TApplication::Notification(TComponent* aComponent, TOperation anOperation)
+{
+    TComponent::Notification(aComponent, anOperation);
+    if (anOperation != TOperation::opRemove)
+        return;
+    if (aComponent == FMainForm)
+        FMainForm = nullptr;
+    if (aComponent == FWindow)
+        FWindow = nullptr;
+}
+
+void TApplication::DestroyForms() noexcept
+{
+    // Newest first, but the hidden window last: it owns the forms' windows,
+    // which must go while their objects still exist.
+    for (;;) {
+        TComponent* victim = nullptr;
+        for (size_t i = ComponentCount(); i > 0 && !victim; --i)
+            if (Components(i - 1) != FWindow)
+                victim = Components(i - 1);
+        if (!victim)
+            break;
+        delete victim;
+    }
+    delete FWindow; // Notification clears the link
+}
+
+void TApplication::Minimize()
+{
+    HWND wnd = Handle();
+    if (IsIconic(wnd))
+        return;
+    // Owned windows do not follow a minimised owner on every system: hide
+    // them here and bring them back on restore.
+    for (size_t i = 0; i < ComponentCount(); ++i)
+        if (auto* form = dynamic_cast<TForm*>(Components(i)); form && form->HandleAllocated() && form->Visible())
+            FMinimizedForms.push_back(form->Handle());
+    for (HWND form : FMinimizedForms)
+        ShowWindow(form, SW_HIDE);
+    ShowWindow(wnd, SW_MINIMIZE);
+}
+
+void TApplication::Restore()
+{
+    HWND wnd = Handle();
+    ShowWindow(wnd, SW_RESTORE);
+    std::vector<HWND> forms;
+    forms.swap(FMinimizedForms);
+    for (HWND form : forms)
+        if (IsWindow(form))
+            ShowWindow(form, SW_SHOW);
+    if (FMainForm && FMainForm->HandleAllocated() && IsWindowVisible(FMainForm->Handle()))
+        SetActiveWindow(FMainForm->Handle());
+}
+
+void TApplication::Terminate() noexcept
+{
+    if (!FTerminated) {
+        FTerminated = true;
+        PostQuitMessage(0);
+    }
+}
+
+void TApplication::CaptureException() noexcept
+{
+    FPending.Capture();
+}
+
+void TApplication::ShowPendingException()
+{
+    while (FPending.Pending()) {
+        try {
+            FPending.Rethrow();
+        } catch (...) {
+            HandleException(std::current_exception());
+        }
+    }
+}
+
+void TApplication::HandleException(std::exception_ptr anException)
+{
+    if (HWND capture = GetCapture())
+        SendMessageA(capture, WM_CANCELMODE, 0, 0);
+    std::string text = ErrorBoxText(ExceptionMessage(anException));
+    if (ErrorDisplay)
+        ErrorDisplay(text);
+    else
+        ShowErrorBox(text);
+}
+
+void TApplication::ShowErrorBox(const std::string& aText)
+{
+    // Without the hidden window (its creation failed) the box is still shown,
+    // unowned: the error must reach the user either way.
+    HWND owner = FWindow ? FWindow->Handle() : nullptr;
+    if (!owner) {
+        try {
+            owner = Handle();
+        } catch (...) {
+            owner = nullptr;
+        }
+    }
+    HWND active = GetActiveWindow();
+    HWND focus = GetFocus();
+    {
+        TDisabledWindows disabled(owner);
+        MessageBoxA(owner, aText.c_str(), FTitle.c_str(), MB_ICONERROR | MB_OK);
+    }
+    if (active && IsWindow(active))
+        SetActiveWindow(active);
+    if (focus && IsWindow(focus))
+        SetFocus(focus);
+}
+
+bool TApplication::ProcessMessage(MSG& aMsg)
+{
+    if (aMsg.message == WM_QUIT) {
+        FTerminated = true;
+        return false;
+    }
+    // Tab, Shift+Tab, Enter, Esc and the Alt accelerators of a form.
+    HWND root = aMsg.hwnd ? GetAncestor(aMsg.hwnd, GA_ROOT) : nullptr;
+    auto* form = root ? dynamic_cast<TForm*>(TWinControl::FromHandle(root)) : nullptr;
+    bool dialogKey = false;
+    if (form) {
+        // Labels name the control their accelerator focuses, which the
+        // dialog manager does not know.
+        if (aMsg.message == WM_SYSCHAR)
+            dialogKey = form->DialogChar(static_cast<char>(aMsg.wParam));
+        if (!dialogKey)
+            dialogKey = IsDialogMessageA(root, &aMsg);
+    }
+    if (!dialogKey) {
+        TranslateMessage(&aMsg);
+        DispatchMessageA(&aMsg);
+    }
+    ShowPendingException();
+    return true;
+}
+
+void TApplication::HandleMessage()
+{
+    MSG msg;
+    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got == -1)
+        RaiseLastOSError();
+    if (!got) {
+        FTerminated = true;
+        return;
+    }
+    ProcessMessage(msg);
+}
+
+void TApplication::ProcessMessages()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        if (!ProcessMessage(msg))
+            break;
+    ShowPendingException();
+}
+
+void TApplication::ShowMainForm()
+{
+    int show = SW_SHOWNORMAL;
+    STARTUPINFOA info{};
+    info.cb = sizeof info;
+    GetStartupInfoA(&info);
+    if (info.dwFlags & STARTF_USESHOWWINDOW) {
+        if (info.wShowWindow == SW_SHOWMAXIMIZED)
+            show = SW_SHOWMAXIMIZED;
+        else if (info.wShowWindow == SW_SHOWMINNOACTIVE)
+            show = SW_SHOWMINNOACTIVE;
+    }
+    ShowWindow(Handle(), SW_SHOWNOACTIVATE);
+    FMainForm->Show(show);
+}
+
+void TApplication::Run()
+{
+    if (FMainForm) {
+        try {
+            ShowMainForm();
+        } catch (...) {
+            HandleException(std::current_exception());
+        }
+        ShowPendingException();
+    }
+    while (!FTerminated && FMainForm)
+        HandleMessage();
+    if (FWindow)
+        ShowWindow(FWindow->Handle(), SW_HIDE);
+}

@@ -1,0 +1,121 @@
+#pragma once
+// The application object: component-object library start, title, the hidden
+// top-level window that carries the taskbar entry and owns the forms and the
+// error box, the message loop, and the one place where an exception that
+// escaped an event handler is shown.
+#include <windows.h>
+#include <exception>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/Component.h"
+#include "core/ExceptionSlot.h"
+
+class TForm;
+class TWinControl;
+
+// The text an error box shows for a message: a full stop is appended when the
+// message is not empty and its last character (the lead byte of a double-byte
+// one) sorts after "." as an unsigned code.
+std::string ErrorBoxText(const std::string& aMessage, UINT aCodePage = CP_ACP);
+
+// The message text of any exception: Exception's message, what() of other
+// standard exceptions.
+std::string ExceptionMessage(std::exception_ptr anException);
+
+// Shows a text the way the application shows errors.
+using TErrorDisplay = std::function<void(const std::string& aText)>;
+
+class TApplication : public TComponent {
+public:
+    TApplication();
+    ~TApplication() override;
+
+    // Initialises the component-object library for this thread as a
+    // single-threaded apartment and remembers whether that succeeded.
+    void Initialize();
+    bool ComInitialized() const noexcept { return FComInitialized; }
+    // Uninitialises the component-object library when Initialize started it.
+    void Finalize() noexcept;
+
+    const std::string& Title() const noexcept { return FTitle; }
+    void SetTitle(const std::string& aTitle);
+    // The hidden top-level window, created on first use.
+    HWND Handle();
+
+    // Creates a form owned by the application; the first one is the main form.
+    template <typename T>
+    void CreateForm(T*& aReference)
+    {
+        aReference = nullptr;
+        T* form = new T(this);
+        aReference = form;
+        if (!FMainForm)
+            FMainForm = form;
+    }
+    TForm* MainForm() const noexcept { return FMainForm; }
+
+    // Shows the main form and dispatches messages until it has closed.
+    void Run();
+    // Asks the message loop to end.
+    void Terminate() noexcept;
+    bool Terminated() const noexcept { return FTerminated; }
+    // Waits for one message and handles it.
+    void HandleMessage();
+    // Handles every message waiting, without waiting for more.
+    void ProcessMessages();
+    // Minimises the program to its taskbar entry, hiding the visible forms;
+    // Restore shows them again.
+    void Minimize();
+    void Restore();
+    // Destroys the forms (the main form with its components) now.
+    void DestroyForms() noexcept;
+
+    // Stores the exception being handled, for the loop to show; for the fences
+    // at the boundaries where the platform calls us.
+    void CaptureException() noexcept;
+    // Shows a stored exception, if one waits.
+    void ShowPendingException();
+    // Shows an exception: cancels the mouse capture, applies the full-stop
+    // rule and hands the text to the error display.
+    void HandleException(std::exception_ptr anException);
+
+    // Replaces the message box (for tests); empty restores the message box.
+    TErrorDisplay ErrorDisplay;
+    // The message box of errors: stop icon, OK, the title as caption, owned by
+    // the hidden window, every other window of the program disabled while it
+    // is shown, the active window and the focus restored afterwards.
+    void ShowErrorBox(const std::string& aText);
+
+protected:
+    void Notification(TComponent* aComponent, TOperation anOperation) override;
+
+private:
+    bool ProcessMessage(MSG& aMsg);
+    void ShowMainForm();
+
+    bool FComInitialized = false;
+    bool FTerminated = false;
+    std::string FTitle;
+    TForm* FMainForm = nullptr;
+    TWinControl* FWindow = nullptr;
+    ExceptionSlot FPending;
+    std::vector<HWND> FMinimizedForms;
+};
+
+// The one application object of the process.
+extern TApplication Application;
+
+// Disables every enabled, visible top-level window of this thread but
+// aExcept, and enables them again when it goes.
+class TDisabledWindows {
+public:
+    explicit TDisabledWindows(HWND aExcept);
+    TDisabledWindows(const TDisabledWindows&) = delete;
+    TDisabledWindows& operator=(const TDisabledWindows&) = delete;
+    ~TDisabledWindows();
+
+private:
+    std::vector<HWND> FWindows;
+};

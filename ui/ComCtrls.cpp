@@ -1,0 +1,134 @@
+#include "ui/ComCtrls.h"
+
+#include <algorithm>
+
+#include "core/Exceptions.h"
+
+void InitCommonControlClasses()
+{
+    INITCOMMONCONTROLSEX init{sizeof init, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&init);
+}
+
+TImageList::TImageList(TComponent* anOwner, int aWidth, int aHeight) : TComponent(anOwner)
+{
+    FHandle.reset(ImageList_Create(aWidth, aHeight, ILC_COLOR32 | ILC_MASK, 1, 1));
+    if (!FHandle)
+        throw EOutOfMemory();
+}
+
+int TImageList::Count() const noexcept
+{
+    return ImageList_GetImageCount(FHandle.get());
+}
+
+bool TImageList::AddMaskedResource(const char* aResourceName, COLORREF aMaskColor)
+{
+    BitmapHandle bitmap(static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), aResourceName, IMAGE_BITMAP, 0, 0, 0)));
+    if (!bitmap)
+        return false;
+    AddMasked(bitmap.get(), aMaskColor);
+    return true;
+}
+
+void TImageList::AddMasked(HBITMAP aBitmap, COLORREF aMaskColor)
+{
+    if (ImageList_AddMasked(FHandle.get(), aBitmap, aMaskColor) < 0)
+        throw EOutOfMemory();
+}
+
+void TToolButton::Click()
+{
+    if (OnClick)
+        OnClick(this);
+}
+
+TToolBar::TToolBar(TComponent* anOwner) : TWinControl(anOwner) {}
+
+void TToolBar::CreateParams(TCreateParams& aParams)
+{
+    InitCommonControlClasses();
+    TWinControl::CreateParams(aParams);
+    aParams.ClassName = TOOLBARCLASSNAMEA;
+    aParams.Style |= TBSTYLE_FLAT | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER;
+    aParams.Style &= ~WS_TABSTOP;
+}
+
+void TToolBar::HandleCreated()
+{
+    HWND wnd = Handle();
+    SendMessageA(wnd, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    SendMessageA(wnd, TB_SETBITMAPSIZE, 0, MAKELPARAM(16, 16));
+    if (FImages)
+        SendMessageA(wnd, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(FImages->Handle()));
+    for (TToolButton* button : FButtons)
+        InsertButton(button);
+    SendMessageA(wnd, TB_SETBUTTONSIZE, 0, MAKELPARAM(ButtonWidth, ButtonHeight));
+}
+
+void TToolBar::SetImages(TImageList* anImages)
+{
+    if (FImages)
+        RemoveFreeNotification(FImages);
+    FImages = anImages;
+    if (FImages)
+        FreeNotification(FImages);
+    if (HandleAllocated()) {
+        SendMessageA(Handle(), TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(FImages ? FImages->Handle() : nullptr));
+        InvalidateRect(Handle(), nullptr, TRUE);
+    }
+}
+
+void TToolBar::AddButton(TToolButton* aButton)
+{
+    FButtons.push_back(aButton);
+    FreeNotification(aButton);
+    if (HandleAllocated()) {
+        InsertButton(aButton);
+        SendMessageA(Handle(), TB_SETBUTTONSIZE, 0, MAKELPARAM(ButtonWidth, ButtonHeight));
+    }
+}
+
+void TToolBar::InsertButton(TToolButton* aButton)
+{
+    TBBUTTON b{};
+    b.iBitmap = aButton->ImageIndex >= 0 ? aButton->ImageIndex : I_IMAGENONE;
+    b.idCommand = aButton->Id;
+    b.fsState = TBSTATE_ENABLED;
+    b.fsStyle = BTNS_BUTTON;
+    b.iString = -1;
+    if (!SendMessageA(Handle(), TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&b)))
+        throw EInvalidOperation("Cannot add tool button '" + aButton->Name + "'");
+}
+
+bool TToolBar::CNCommand(WORD, WORD anId)
+{
+    for (TToolButton* button : FButtons)
+        if (button->Id == anId) {
+            button->Click();
+            return true;
+        }
+    return false;
+}
+
+void TToolBar::Notification(TComponent* aComponent, TOperation anOperation)
+{
+    TWinControl::Notification(aComponent, anOperation);
+    if (anOperation != TOperation::opRemove)
+        return;
+    if (aComponent == FImages) {
+        FImages = nullptr;
+        if (HandleAllocated())
+            SendMessageA(Handle(), TB_SETIMAGELIST, 0, 0);
+        return;
+    }
+    auto it = std::find(FButtons.begin(), FButtons.end(), aComponent);
+    if (it == FButtons.end())
+        return;
+    if (HandleAllocated()) {
+        LRESULT index = SendMessageA(Handle(), TB_COMMANDTOINDEX, (*it)->Id, 0);
+        if (index >= 0)
+            SendMessageA(Handle(), TB_DELETEBUTTON, static_cast<WPARAM>(index), 0);
+    }
+    FButtons.erase(it);
+}

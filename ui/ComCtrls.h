@@ -1,0 +1,74 @@
+#pragma once
+// Image lists and flat tool bars of the common controls.
+#include <windows.h>
+#include <commctrl.h>
+#include <string>
+#include <vector>
+
+#include "core/Handle.h"
+#include "ui/Controls.h"
+
+struct ImageListTraits {
+    static HIMAGELIST Invalid() noexcept { return nullptr; }
+    static void Close(HIMAGELIST h) noexcept { ImageList_Destroy(h); }
+};
+using ImageListHandle = UniqueHandle<HIMAGELIST, ImageListTraits>;
+
+// Loads the common controls' window classes used here (once per process is
+// enough; repeating it is harmless).
+void InitCommonControlClasses();
+
+// Images of one size with a transparency mask.
+class TImageList : public TComponent {
+public:
+    TImageList(TComponent* anOwner, int aWidth = 16, int aHeight = 16);
+    HIMAGELIST Handle() const noexcept { return FHandle.get(); }
+    int Count() const noexcept;
+    // Adds the images of a bitmap resource, aMaskColor marking the
+    // transparent pixels; false when the program has no such bitmap.
+    bool AddMaskedResource(const char* aResourceName, COLORREF aMaskColor);
+    // Adds the images of a bitmap, aMaskColor marking the transparent pixels.
+    void AddMasked(HBITMAP aBitmap, COLORREF aMaskColor);
+
+private:
+    ImageListHandle FHandle;
+};
+
+class TToolBar;
+
+// A button of a tool bar; not a window of its own.
+class TToolButton : public TComponent {
+public:
+    using TComponent::TComponent;
+    std::string Caption; // not shown: the button shows its image only
+    int ImageIndex = -1;
+    int Id = 0;
+    TNotifyEvent OnClick;
+    virtual void Click();
+};
+
+// A tool bar without border edges, not aligned to a side, with flat buttons.
+// It takes no keyboard focus.
+class TToolBar : public TWinControl {
+public:
+    explicit TToolBar(TComponent* anOwner);
+    TImageList* Images() const noexcept { return FImages; }
+    // Links the image list the buttons show their images from; the link is
+    // cleared when the list is destroyed.
+    void SetImages(TImageList* anImages);
+    int ButtonWidth = 23;
+    int ButtonHeight = 22;
+    void AddButton(TToolButton* aButton);
+    size_t ButtonCount() const noexcept { return FButtons.size(); }
+
+protected:
+    void CreateParams(TCreateParams& aParams) override;
+    void HandleCreated() override;
+    bool CNCommand(WORD aCode, WORD anId) override;
+    void Notification(TComponent* aComponent, TOperation anOperation) override;
+
+private:
+    void InsertButton(TToolButton* aButton);
+    std::vector<TToolButton*> FButtons;
+    TImageList* FImages = nullptr;
+};

@@ -1,0 +1,389 @@
+#include "ui/Controls.h"
+
+#include <algorithm>
+
+#include "core/Exceptions.h"
+#include "ui/Application.h"
+
+namespace {
+// The window property that holds the object bound to a window.
+constexpr const char* kBindingProp = "KlpControl";
+} // namespace
+
+TWinControl::TWinControl(TComponent* anOwner) : TComponent(anOwner) {}
+
+TWinControl::~TWinControl()
+{
+    for (TWinControl* child : FControls)
+        child->FParent = nullptr;
+    FControls.clear();
+    if (FParent) {
+        auto& siblings = FParent->FControls;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+    }
+    if (FHandle) {
+        HWND wnd = FHandle;
+        // Children's windows go with ours; WM_NCDESTROY unbinds each of them.
+        DestroyWindow(wnd);
+        Unbind();
+    }
+}
+
+TWinControl* TWinControl::FromHandle(HWND aWnd) noexcept
+{
+    // Only windows of this thread are ours: a window handle in a message
+    // (WM_COMMAND's lParam, for one) may name another program's window, and
+    // its property would not point into this process.
+    if (!aWnd || GetWindowThreadProcessId(aWnd, nullptr) != GetCurrentThreadId())
+        return nullptr;
+    return static_cast<TWinControl*>(GetPropA(aWnd, kBindingProp));
+}
+
+void TWinControl::SetParent(TWinControl* aParent)
+{
+    if (aParent == FParent)
+        return;
+    if (FParent || FHandle)
+        throw EInvalidOperation("Control '" + Name + "' already has a parent window");
+    FParent = aParent;
+    aParent->FControls.push_back(this);
+    if (aParent->FHandle)
+        CreateHandle();
+}
+
+void TWinControl::SetBounds(int aLeft, int aTop, int aWidth, int aHeight)
+{
+    FBounds = {aLeft, aTop, aLeft + aWidth, aTop + aHeight};
+    if (FHandle)
+        MoveWindow(FHandle, aLeft, aTop, aWidth, WindowHeight(aHeight), TRUE);
+}
+
+RECT TWinControl::BoundsRect() const
+{
+    if (!FHandle)
+        return FBounds;
+    RECT r;
+    GetWindowRect(FHandle, &r);
+    HWND parent = GetAncestor(FHandle, GA_PARENT);
+    if (parent && (GetWindowLongA(FHandle, GWL_STYLE) & WS_CHILD))
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+std::string TWinControl::Text() const
+{
+    if (!FHandle)
+        return FText;
+    int length = GetWindowTextLengthA(FHandle);
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    int got = GetWindowTextA(FHandle, text.data(), length + 1);
+    text.resize(static_cast<size_t>(std::max(got, 0)));
+    return text;
+}
+
+void TWinControl::SetText(const std::string& aText)
+{
+    FText = aText;
+    if (FHandle)
+        SetWindowTextA(FHandle, aText.c_str());
+}
+
+bool TWinControl::Visible() const
+{
+    return FHandle ? (GetWindowLongA(FHandle, GWL_STYLE) & WS_VISIBLE) != 0 : FVisible;
+}
+
+void TWinControl::SetVisible(bool aVisible)
+{
+    FVisible = aVisible;
+    if (FHandle)
+        ShowWindow(FHandle, aVisible ? SW_SHOW : SW_HIDE);
+}
+
+bool TWinControl::Enabled() const
+{
+    return FHandle ? IsWindowEnabled(FHandle) != FALSE : FEnabled;
+}
+
+void TWinControl::SetEnabled(bool anEnabled)
+{
+    FEnabled = anEnabled;
+    if (FHandle)
+        EnableWindow(FHandle, anEnabled);
+}
+
+void TWinControl::SetFocus()
+{
+    if (!FHandle)
+        throw EInvalidOperation("Cannot focus a control without a window");
+    ::SetFocus(FHandle);
+}
+
+bool TWinControl::Focused() const noexcept
+{
+    HWND focus = GetFocus();
+    // A combo box with an edit field has the focus in its child edit.
+    return FHandle && focus && (focus == FHandle || GetParent(focus) == FHandle);
+}
+
+HFONT TWinControl::FontHandle() const noexcept
+{
+    return FParent ? FParent->FontHandle() : nullptr;
+}
+
+void TWinControl::CreateParams(TCreateParams& aParams)
+{
+    aParams.Caption = FText;
+    aParams.Style = WS_CHILD | WS_CLIPSIBLINGS;
+    if (FVisible)
+        aParams.Style |= WS_VISIBLE;
+    if (!FEnabled)
+        aParams.Style |= WS_DISABLED;
+    if (TabStop)
+        aParams.Style |= WS_TABSTOP;
+    aParams.X = FBounds.left;
+    aParams.Y = FBounds.top;
+    aParams.Width = FBounds.right - FBounds.left;
+    aParams.Height = WindowHeight(FBounds.bottom - FBounds.top);
+    aParams.WndParent = FParent ? FParent->FHandle : nullptr;
+}
+
+void TWinControl::RegisterOwnClass(const TCreateParams& aParams)
+{
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA existing;
+    if (GetClassInfoA(instance, aParams.ClassName.c_str(), &existing))
+        return;
+    WNDCLASSA wc{};
+    wc.style = aParams.ClassStyle;
+    wc.lpfnWndProc = &TWinControl::StdWndProc;
+    wc.hInstance = instance;
+    wc.hIcon = aParams.Icon;
+    wc.hCursor = aParams.Cursor ? aParams.Cursor : LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
+    wc.hbrBackground = aParams.Background;
+    wc.lpszClassName = aParams.ClassName.c_str();
+    if (!RegisterClassA(&wc))
+        RaiseLastOSError();
+}
+
+void TWinControl::CreateHandle()
+{
+    if (FHandle)
+        return;
+    if (FParent && !FParent->FHandle)
+        throw EInvalidOperation("Control '" + Name + "' has no parent window");
+    TCreateParams params;
+    CreateParams(params);
+    if (params.OwnClass)
+        RegisterOwnClass(params);
+    // Our own classes bind in WM_NCCREATE through the creation parameter, so
+    // that WM_CREATE already reaches the object.
+    HWND wnd = CreateWindowExA(params.ExStyle, params.ClassName.c_str(), params.Caption.c_str(), params.Style,
+                               params.X, params.Y, params.Width, params.Height, params.WndParent,
+                               (params.Style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(Id)) : nullptr,
+                               GetModuleHandleA(nullptr), params.OwnClass ? this : nullptr);
+    if (!wnd)
+        RaiseLastOSError();
+    if (!params.OwnClass) {
+        Bind(wnd);
+        FDefWndProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWinControl::StdWndProc)));
+    }
+    if (HFONT font = FontHandle())
+        SendMessageA(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    HandleCreated();
+    for (TWinControl* child : FControls)
+        child->CreateHandle();
+}
+
+void TWinControl::HandleCreated() {}
+
+void TWinControl::ApplyTabOrder()
+{
+    // Controls in the tab order first, by TabOrder; the others below them,
+    // later ones above earlier ones, so that a frame created first lies under
+    // the texts it encloses.
+    std::vector<TWinControl*> order;
+    for (TWinControl* c : FControls)
+        if (c->FHandle && c->TabOrder >= 0)
+            order.push_back(c);
+    std::stable_sort(order.begin(), order.end(),
+                     [](const TWinControl* a, const TWinControl* b) { return a->TabOrder < b->TabOrder; });
+    for (auto it = FControls.rbegin(); it != FControls.rend(); ++it)
+        if ((*it)->FHandle && (*it)->TabOrder < 0)
+            order.push_back(*it);
+    HWND after = HWND_TOP;
+    for (TWinControl* c : order) {
+        SetWindowPos(c->FHandle, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        after = c->FHandle;
+        c->ApplyTabOrder();
+    }
+}
+
+void TWinControl::Bind(HWND aWnd) noexcept
+{
+    FHandle = aWnd;
+    SetPropA(aWnd, kBindingProp, this);
+}
+
+void TWinControl::Unbind() noexcept
+{
+    if (!FHandle)
+        return;
+    RemovePropA(FHandle, kBindingProp);
+    FHandle = nullptr;
+    FDefWndProc = nullptr;
+}
+
+LRESULT CALLBACK TWinControl::StdWndProc(HWND aWnd, UINT aMsg, WPARAM wParam, LPARAM lParam) noexcept
+{
+    TWinControl* control = FromHandle(aWnd);
+    if (!control && aMsg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        control = static_cast<TWinControl*>(cs->lpCreateParams);
+        if (control)
+            control->Bind(aWnd);
+    }
+    if (!control)
+        return DefWindowProcA(aWnd, aMsg, wParam, lParam);
+    LRESULT result = 0;
+    try {
+        result = control->WndProc(aMsg, wParam, lParam);
+    } catch (...) {
+        // The exception must not unwind into user32: the message loop shows it.
+        Application.CaptureException();
+        result = control->DefaultHandler(aMsg, wParam, lParam);
+    }
+    if (aMsg == WM_NCDESTROY && control->FHandle == aWnd)
+        control->Unbind();
+    return result;
+}
+
+LRESULT TWinControl::DefaultHandler(UINT aMsg, WPARAM wParam, LPARAM lParam) noexcept
+{
+    if (!FHandle)
+        return 0;
+    if (FDefWndProc)
+        return CallWindowProcA(FDefWndProc, FHandle, aMsg, wParam, lParam);
+    return DefWindowProcA(FHandle, aMsg, wParam, lParam);
+}
+
+LRESULT TWinControl::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT result = 0;
+    if (Reflect(aMsg, wParam, lParam, result))
+        return result;
+    // Windows of our own classes keep the font they are given, as the
+    // system's controls do.
+    if (!FDefWndProc && aMsg == WM_SETFONT) {
+        FWindowFont = reinterpret_cast<HFONT>(wParam);
+        if (LOWORD(lParam))
+            InvalidateRect(FHandle, nullptr, TRUE);
+        return 0;
+    }
+    if (!FDefWndProc && aMsg == WM_GETFONT)
+        return reinterpret_cast<LRESULT>(FWindowFont);
+    if (aMsg == WM_SETFOCUS)
+        NotifyFocused();
+    return DefaultHandler(aMsg, wParam, lParam);
+}
+
+bool TWinControl::Reflect(UINT aMsg, WPARAM wParam, LPARAM lParam, LRESULT& aResult)
+{
+    switch (aMsg) {
+    case WM_COMMAND:
+        if (TWinControl* child = FromHandle(reinterpret_cast<HWND>(lParam)); child && child != this)
+            return child->CNCommand(HIWORD(wParam), LOWORD(wParam));
+        return false;
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        if (TWinControl* child = FromHandle(header->hwndFrom); child && child != this)
+            return child->CNNotify(*header, aResult);
+        return false;
+    }
+    case WM_DRAWITEM: {
+        auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+        if (TWinControl* child = FromHandle(item->hwndItem); child && child != this) {
+            aResult = TRUE;
+            return child->CNDrawItem(*item);
+        }
+        return false;
+    }
+    case WM_MEASUREITEM: {
+        // Fixed-height lists ask during their creation, before they are
+        // bound: they are not found here and set their item height later.
+        auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        if (TWinControl* child = FromHandle(GetDlgItem(FHandle, static_cast<int>(item->CtlID)));
+            child && child != this) {
+            aResult = TRUE;
+            return child->CNMeasureItem(*item);
+        }
+        return false;
+    }
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX:
+        if (TWinControl* child = FromHandle(reinterpret_cast<HWND>(lParam)); child && child != this) {
+            // The default processing sets the platform's colours first; the
+            // child then changes what it has colours of its own for.
+            auto standard = reinterpret_cast<HBRUSH>(DefaultHandler(aMsg, wParam, lParam));
+            aResult = reinterpret_cast<LRESULT>(child->CNCtlColor(reinterpret_cast<HDC>(wParam), standard));
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+void TWinControl::ChildFocused(TWinControl* aControl)
+{
+    if (FParent)
+        FParent->ChildFocused(aControl);
+}
+
+void TWinControl::NotifyFocused()
+{
+    if (FParent)
+        FParent->ChildFocused(this);
+}
+
+bool TWinControl::CNCommand(WORD, WORD)
+{
+    return false;
+}
+
+bool TWinControl::CNNotify(NMHDR&, LRESULT&)
+{
+    return false;
+}
+
+bool TWinControl::CNDrawItem(DRAWITEMSTRUCT&)
+{
+    return false;
+}
+
+bool TWinControl::CNMeasureItem(MEASUREITEMSTRUCT&)
+{
+    return false;
+}
+
+HBRUSH TWinControl::CNCtlColor(HDC aDc, HBRUSH aStandard)
+{
+    if (FontColor != clDefault)
+        SetTextColor(aDc, FontColor);
+    if (Color == clDefault)
+        return aStandard;
+    SetBkColor(aDc, Color);
+    return ColorBrush();
+}
+
+HBRUSH TWinControl::ColorBrush()
+{
+    if (!FBrush || FBrushColor != Color) {
+        FBrush.reset(CreateSolidBrush(Color));
+        FBrushColor = Color;
+    }
+    return FBrush.get();
+}

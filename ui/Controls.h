@@ -1,0 +1,127 @@
+#pragma once
+// Windowed controls. Every window of the program, our own classes and the
+// subclassed system controls alike, runs through one static window procedure
+// that finds the object bound to the window, calls its virtual WndProc, and
+// hands any exception to the application instead of letting it unwind into
+// user32. The parent reflects WM_COMMAND, WM_NOTIFY, WM_DRAWITEM,
+// WM_MEASUREITEM and the colour messages to the child object they concern.
+#include <windows.h>
+#include <string>
+#include <vector>
+
+#include "core/Component.h"
+#include "core/Handle.h"
+
+// What a control asks for when its window is created.
+struct TCreateParams {
+    std::string ClassName;
+    std::string Caption;
+    DWORD Style = 0;
+    DWORD ExStyle = 0;
+    int X = 0, Y = 0, Width = 0, Height = 0;
+    HWND WndParent = nullptr;
+    // True: ClassName is registered by the framework with its own procedure;
+    // false: a system class whose windows are subclassed after creation.
+    bool OwnClass = false;
+    UINT ClassStyle = CS_DBLCLKS;
+    HCURSOR Cursor = nullptr;
+    HBRUSH Background = nullptr;
+    HICON Icon = nullptr;
+};
+
+// No colour of its own: the platform's default is used.
+constexpr COLORREF clDefault = CLR_INVALID;
+
+class TWinControl : public TComponent {
+public:
+    explicit TWinControl(TComponent* anOwner);
+    ~TWinControl() override;
+
+    HWND Handle() const noexcept { return FHandle; }
+    bool HandleAllocated() const noexcept { return FHandle != nullptr; }
+    // The object bound to a window of ours, or null.
+    static TWinControl* FromHandle(HWND aWnd) noexcept;
+
+    TWinControl* Parent() const noexcept { return FParent; }
+    // Places the control into aParent; its window is created at once when the
+    // parent has one, otherwise together with the parent's.
+    void SetParent(TWinControl* aParent);
+    size_t ControlCount() const noexcept { return FControls.size(); }
+    TWinControl* Controls(size_t index) const { return FControls.at(index); }
+
+    // Position in the parent's client area and outer size, in pixels.
+    void SetBounds(int aLeft, int aTop, int aWidth, int aHeight);
+    RECT BoundsRect() const;
+
+    std::string Text() const;
+    void SetText(const std::string& aText);
+    bool Visible() const;
+    void SetVisible(bool aVisible);
+    bool Enabled() const;
+    void SetEnabled(bool anEnabled);
+    void SetFocus();
+    bool Focused() const noexcept;
+
+    // The dialog-control identifier given to the window.
+    int Id = 0;
+    // Position in the keyboard order among the siblings; -1 for none.
+    int TabOrder = -1;
+    // Whether Tab stops at this control.
+    bool TabStop = false;
+    // Background and text colours; clDefault keeps the platform's.
+    COLORREF Color = clDefault;
+    COLORREF FontColor = clDefault;
+
+    // The font of the form the control sits on.
+    virtual HFONT FontHandle() const noexcept;
+    // Creates the window (and those of the child controls) now.
+    void CreateHandle();
+    // Orders the child windows, recursively, so that Tab and Shift+Tab follow
+    // TabOrder; controls without a tab order go below the others.
+    void ApplyTabOrder();
+
+protected:
+    virtual void CreateParams(TCreateParams& aParams);
+    // Called once the window exists and is bound; applies settings that need it.
+    virtual void HandleCreated();
+    virtual LRESULT WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam);
+    // The processing the window would get without our object.
+    LRESULT DefaultHandler(UINT aMsg, WPARAM wParam, LPARAM lParam) noexcept;
+    // Height to create the window with; a combo box adds its drop-down list.
+    virtual int WindowHeight(int aHeight) const { return aHeight; }
+
+    // A control inside this one received the keyboard focus.
+    virtual void ChildFocused(TWinControl* aControl);
+    // Tells the parents that this control received the focus.
+    void NotifyFocused();
+
+    // Messages reflected by the parent. Each returns true when it handled the
+    // message (and sets aResult where the message has one).
+    virtual bool CNCommand(WORD aCode, WORD anId);
+    virtual bool CNNotify(NMHDR& aHeader, LRESULT& aResult);
+    virtual bool CNDrawItem(DRAWITEMSTRUCT& anItem);
+    virtual bool CNMeasureItem(MEASUREITEMSTRUCT& anItem);
+    // The brush for the control's background; aStandard is the platform's,
+    // with the platform's colours already set into aDc.
+    virtual HBRUSH CNCtlColor(HDC aDc, HBRUSH aStandard);
+
+private:
+    static LRESULT CALLBACK StdWndProc(HWND aWnd, UINT aMsg, WPARAM wParam, LPARAM lParam) noexcept;
+    static void RegisterOwnClass(const TCreateParams& aParams);
+    void Bind(HWND aWnd) noexcept;
+    void Unbind() noexcept;
+    bool Reflect(UINT aMsg, WPARAM wParam, LPARAM lParam, LRESULT& aResult);
+    HBRUSH ColorBrush();
+
+    HWND FHandle = nullptr;
+    WNDPROC FDefWndProc = nullptr;
+    TWinControl* FParent = nullptr;
+    std::vector<TWinControl*> FControls;
+    RECT FBounds{};
+    std::string FText;
+    bool FVisible = true;
+    bool FEnabled = true;
+    BrushHandle FBrush;
+    HFONT FWindowFont = nullptr; // borrowed from the form
+    COLORREF FBrushColor = clDefault;
+};
