@@ -6,7 +6,7 @@
 #include "app/ShellFolders.h"
 #include "core/Exceptions.h"
 #include "tests/TestFiles.h"
-#include "tests/app/RegistryFixture.h"
+#include "tests/TestRegistry.h"
 
 namespace {
 

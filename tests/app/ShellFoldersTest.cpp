@@ -5,7 +5,7 @@
 #include "app/ShellFolders.h"
 #include "core/FileSystem.h"
 #include "core/Strings.h"
-#include "tests/app/RegistryFixture.h"
+#include "tests/TestRegistry.h"
 
 namespace {
 

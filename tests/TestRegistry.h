@@ -1,5 +1,6 @@
 #pragma once
-// Registry values written by a test and removed again when it ends.
+// Registry values that tests write and remove again, and values of the
+// machine that a test changes for a moment and puts back.
 #include <windows.h>
 #include <string>
 

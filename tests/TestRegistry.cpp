@@ -1,4 +1,4 @@
-#include "tests/app/RegistryFixture.h"
+#include "tests/TestRegistry.h"
 
 #include <stdexcept>
 
