@@ -1,10 +1,13 @@
 #include <windows.h>
 #include <gtest/gtest.h>
+#include <sddl.h>
 #include <algorithm>
 
 #include "app/InstallDefaults.h"
 #include "app/ShellFolders.h"
 #include "core/Exceptions.h"
+#include "core/Handle.h"
+#include "core/Strings.h"
 #include "tests/TestFiles.h"
 #include "tests/TestRegistry.h"
 
@@ -117,6 +120,55 @@ TEST_F(EarlierInstallation, RaisesForDataThatIsNotAString)
     EXPECT_EQ("Invalid data type for 'KelpaPath'", MessageFor(REG_DWORD, std::string("\x01\0\0\0", 4)));
     EXPECT_EQ("Invalid data type for 'KelpaPath'", MessageFor(REG_BINARY, "C:\\Tools\\Kelpa.exe"));
     EXPECT_EQ("Invalid data type for 'KelpaPath'", MessageFor(REG_MULTI_SZ, std::string("C:\\A\\k.exe\0\0", 12)));
+}
+
+namespace {
+
+// Gives a key an access list that grants everyone only the given rights, and
+// full access back when the object goes. The key's owner may always change
+// the list, so the test can undo it.
+class RestrictedKey {
+public:
+    RestrictedKey(HKEY root, const std::string& path, DWORD rights) : FRoot(root), FPath(path)
+    {
+        Apply(Format("D:P(A;;0x%lx;;;WD)", rights));
+    }
+    ~RestrictedKey() { Apply("D:P(A;;KA;;;WD)"); }
+
+private:
+    void Apply(const std::string& sddl)
+    {
+        PSECURITY_DESCRIPTOR sd = nullptr;
+        if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1, &sd, nullptr))
+            return;
+        RegKey key;
+        if (RegOpenKeyExA(FRoot, FPath.c_str(), 0, WRITE_DAC, key.put()) == ERROR_SUCCESS)
+            RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, sd);
+        LocalFree(sd);
+    }
+    HKEY FRoot;
+    std::string FPath;
+};
+
+bool Opens(const std::string& path, REGSAM access)
+{
+    RegKey key;
+    return RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, access, key.put()) == ERROR_SUCCESS;
+}
+
+} // namespace
+
+// A key that refuses full read access is still read with the rights it grants.
+TEST_F(EarlierInstallation, ReadsAKeyThatGrantsOnlyPartOfTheReadRights)
+{
+    ScopedRegValue path(HKEY_CURRENT_USER, KelpaKey, "KelpaPath", REG_SZ, Sz("C:\\Locked\\Kelpa.exe"));
+    for (DWORD rights : {DWORD(STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS), DWORD(KEY_QUERY_VALUE)}) {
+        RestrictedKey restricted(HKEY_CURRENT_USER, KelpaKey, rights);
+        if (Opens(KelpaKey, KEY_READ))
+            GTEST_SKIP() << "the registry does not enforce the key's access list here";
+        ASSERT_TRUE(Opens(KelpaKey, KEY_QUERY_VALUE));
+        EXPECT_EQ("C:\\Locked\\", EarlierInstallationDirectory()) << "rights " << rights;
+    }
 }
 
 class ArchivesBesideTest : public testing::Test {
