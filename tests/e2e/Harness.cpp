@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cwctype>
 #include <stdexcept>
 
 #include "core/FileSystem.h"
@@ -276,6 +277,18 @@ void PressKey(HWND window, WORD virtualKey)
     UINT scan = MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC);
     PostMessageW(target, WM_KEYDOWN, virtualKey, 1 | (scan << 16));
     PostMessageW(target, WM_KEYUP, virtualKey, 1 | (scan << 16) | (1u << 30) | (1u << 31));
+}
+
+void PressAltKey(HWND window, wchar_t letter)
+{
+    HWND target = FocusWindow(window);
+    if (!target)
+        target = window;
+    WORD key = static_cast<WORD>(towupper(letter));
+    UINT scan = MapVirtualKeyW(key, MAPVK_VK_TO_VSC);
+    LPARAM context = 1 | (scan << 16) | (1u << 29); // bit 29: Alt is down
+    PostMessageW(target, WM_SYSKEYDOWN, key, context);
+    PostMessageW(target, WM_SYSKEYUP, key, context | (1u << 30) | (1u << 31));
 }
 
 RECT ScreenRect(HWND window)

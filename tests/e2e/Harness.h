@@ -103,6 +103,11 @@ HWND FocusWindow(HWND window);
 // the keyboard would deliver it. Modifier keys cannot be faked this way.
 void PressKey(HWND window, WORD virtualKey);
 
+// Posts the key messages of Alt plus a letter (a mnemonic such as Alt+C) to
+// the focus window of window's thread; the program's own message loop turns
+// them into the mnemonic character, as with a real keyboard.
+void PressAltKey(HWND window, wchar_t letter);
+
 // Screen rectangle of a window, and its position relative to the client area
 // of another window.
 RECT ScreenRect(HWND window);

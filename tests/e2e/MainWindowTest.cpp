@@ -175,7 +175,7 @@ TEST_F(InstallerRun, TabMovesThroughTheControlsInOrder)
     ExpectEndsWithExitCode0();
 }
 
-TEST_F(InstallerRun, EscAndCancelEndTheProgramWritingNothing)
+TEST_F(InstallerRun, EscCancelAndAltCEndTheProgramWritingNothing)
 {
     Kit.AddFile("Kelpa.cab");
     TTraces before = CurrentTraces();
@@ -188,6 +188,11 @@ TEST_F(InstallerRun, EscAndCancelEndTheProgramWritingNothing)
 
     ASSERT_NO_FATAL_FAILURE(Start());
     Click(Control(idCancel));
+    ExpectEndsWithExitCode0();
+
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_TRUE(WaitFor([&] { return FocusWindow(Form) != nullptr; }));
+    PressAltKey(Form, L'c');
     ExpectEndsWithExitCode0();
 
     EXPECT_EQ(listing, Kit.Listing());
