@@ -14,6 +14,11 @@ std::string DefaultDestination();
 // "Invalid data type for 'KelpaPath'" for a value that cannot be used.
 std::optional<std::string> EarlierInstallationDirectory();
 
+// The program path inside a "KelpaPath" text: for a text that begins with a
+// double quote, what lies between the first pair of quotes (arguments after
+// the closing quote are dropped); otherwise the text with every quote removed.
+std::string UnquotePath(const std::string& text);
+
 // Bare names of the entries matching "Kelpa*.cab" in the directory of exePath,
 // in the order of the platform's search; directories are left out.
 std::vector<std::string> ArchivesBeside(const std::string& exePath);

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Start-up time (process creation to main window shown) and peak memory of
+# KLPInst.exe against a minimal Win32 program with an empty window, both under
+# Wine in the same run, taking turns. Usage: bench/startup.sh [rounds]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="${KLP_BUILD_DIR:-$root/build}"
+rounds="${1:-20}"
+"$root/scripts/deps.sh"
+KLP_BUILD_DIR="$build" "$root/scripts/build.sh"
+
+# The installer runs from a kit folder with an archive beside it, so that its
+# start-up includes the archive search as a user's would.
+kit="$build/bench-kit"
+mkdir -p "$kit"
+cp "$build/app/KLPInst.exe" "$kit/"
+cp "$build/kit/Kelpa.cab" "$kit/"
+
+export KLP_WINEPREFIX="$build/bench-prefix"
+"$root/scripts/prepare-prefix.sh"
+source "$root/scripts/wine-env.sh"
+state="$build/bench-x"
+mkdir -p "$state"
+export DISPLAY=$("$root/scripts/xvfb-start.sh" "$state")
+cleanup() {
+    wineserver -k >/dev/null 2>&1 || true
+    "$root/scripts/xvfb-stop.sh" "$state"
+}
+trap cleanup EXIT
+wineserver -p >/dev/null 2>&1 || true
+
+winpath() { echo "Z:${1//\//\\}"; }
+run() {
+    wine "$(winpath "$build/bench/StartupBench.exe")" "$1" \
+        "$(winpath "$kit/KLPInst.exe")" "Kelpa editor installer" \
+        "$(winpath "$build/bench/EmptyWindow.exe")" "Empty window" </dev/null 2>/dev/null
+}
+echo "== warming up"
+run 2 >/dev/null
+echo "== $rounds rounds"
+run "$rounds"
