@@ -7,6 +7,7 @@
 #include "core/Exceptions.h"
 
 int32_t LastFileError = 0;
+int32_t LastWriteError = 0;
 
 ExceptionSlot& CabCallbackException()
 {
@@ -203,11 +204,22 @@ UINT __cdecl CabReadCallback(INT_PTR aHandle, void* aBuffer, UINT aCount)
 
 UINT __cdecl CabWriteCallback(INT_PTR aHandle, void* aBuffer, UINT aCount)
 {
-    return WithErrorCell([&](int32_t& e) { return CabFileWrite(aHandle, aBuffer, aCount, e); });
+    int32_t error = 0;
+    UINT result = CabFileWrite(aHandle, aBuffer, aCount, error);
+    if (error != 0) {
+        LastFileError = error;
+        if (LastWriteError == 0)
+            LastWriteError = error;
+    }
+    return result;
 }
 
 int __cdecl CabCloseCallback(INT_PTR aHandle)
 {
+    // After a failed walk the library closes a null handle of a cabinet it
+    // never opened; that is no file error of ours to report.
+    if (aHandle == 0 || aHandle == -1)
+        return -1;
     return WithErrorCell([&](int32_t& e) { return CabFileClose(aHandle, e); });
 }
 

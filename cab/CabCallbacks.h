@@ -13,6 +13,9 @@
 // The last non-zero system error met by a file callback (or by the reader
 // when it opens a destination itself). Cleared and read by the reader.
 extern int32_t LastFileError;
+// The first write failure since the reader last cleared it. The library does
+// not stop on a failed write, so the reader checks this when a file ends.
+extern int32_t LastWriteError;
 
 // An exception raised inside a callback that has no component to hand it to
 // (heap exhaustion in CabAllocCallback). The reader raises it again once the

@@ -99,6 +99,7 @@ void TSTCabReader::Extract(const std::string& aCabFileName, const std::string& a
         FNextCabFileName.clear();
         FSwitchedCabFileName.clear();
         FCabSwitched = false;
+        FStopped = false;
         FReadCabNames.push_back(current);
         FPassCabNames.push_back(current);
 
@@ -135,25 +136,29 @@ void TSTCabReader::Extract(const std::string& aCabFileName, const std::string& a
 
 INT_PTR TSTCabReader::Notify(TFDINOTIFICATIONTYPE aNotifyType, TFDINOTIFICATION& aNotification)
 {
-    // A write failure of the file being written lands in LastFileError; keep it
-    // with that file before the next notification clears it.
-    int32_t carried = std::exchange(LastFileError, 0);
-    if (carried != 0 && !FOpenFiles.empty() && FOpenFiles.back().WriteError == 0)
-        FOpenFiles.back().WriteError = carried;
+    LastFileError = 0;
+    if (FStopped && aNotifyType == fdintCLOSE_FILE_INFO)
+        return CloseUnfinishedFile(aNotification);
     bool abort = false;
+    INT_PTR result;
+    // An exception leaving here stops the walk as well.
+    FStopped = true;
     switch (aNotifyType) {
-    case fdintCABINET_INFO: return NotifyCabinetInfo(aNotification, abort);
-    case fdintPARTIAL_FILE: return NotifyPartialFile(aNotification, abort);
-    case fdintCOPY_FILE: return NotifyCopyFile(aNotification, abort);
-    case fdintCLOSE_FILE_INFO: return NotifyCloseFile(aNotification, abort);
-    case fdintNEXT_CABINET: return NotifyNextCabinet(aNotification, abort);
+    case fdintCABINET_INFO: result = NotifyCabinetInfo(aNotification, abort); break;
+    case fdintPARTIAL_FILE: result = NotifyPartialFile(aNotification, abort); break;
+    case fdintCOPY_FILE: result = NotifyCopyFile(aNotification, abort); break;
+    case fdintCLOSE_FILE_INFO: result = NotifyCloseFile(aNotification, abort); break;
+    case fdintNEXT_CABINET: result = NotifyNextCabinet(aNotification, abort); break;
     default: {
-        int32_t result = 0;
+        int32_t value = 0;
         if (OnUnrecognizedNotify)
-            OnUnrecognizedNotify(this, aNotifyType, aNotification, result);
-        return result;
+            OnUnrecognizedNotify(this, aNotifyType, aNotification, value);
+        result = value;
+        break;
     }
     }
+    FStopped = result == -1;
+    return result;
 }
 
 INT_PTR TSTCabReader::NotifyCabinetInfo(TFDINOTIFICATION& n, bool& anAbort)
@@ -207,7 +212,8 @@ INT_PTR TSTCabReader::NotifyCopyFile(TFDINOTIFICATION& n, bool& anAbort)
     INT_PTR handle = OpenDestination(dst, existed);
     if (handle == 0 || handle == -1)
         return handle;
-    FOpenFiles.push_back(TOpenFile{src, dst, reinterpret_cast<HANDLE>(handle), n.cb, existed, 0});
+    FOpenFiles.push_back(TOpenFile{src, dst, reinterpret_cast<HANDLE>(handle), n.cb, existed});
+    LastWriteError = 0;
     return handle;
 }
 
@@ -279,7 +285,7 @@ INT_PTR TSTCabReader::NotifyCloseFile(TFDINOTIFICATION& n, bool& anAbort)
         TOpenFile file = FOpenFiles[index];
         FOpenFiles.erase(FOpenFiles.begin() + index);
         dst = file.DstName;
-        FinishFile(file, n.hf, file.WriteError, n);
+        FinishFile(file, n.hf, LastWriteError, n);
     } else {
         int32_t ignored = 0;
         CabFileClose(n.hf, ignored);
@@ -356,6 +362,19 @@ INT_PTR TSTCabReader::NotifyNextCabinet(TFDINOTIFICATION& n, bool& anAbort)
     if (result == 0)
         FReadCabNames.push_back(FSwitchedCabFileName);
     return result;
+}
+
+// After the walk was stopped the library still reports the file it was
+// writing as closed, though it is incomplete: close it without a stamp and
+// keep the cause that stopped the walk.
+INT_PTR TSTCabReader::CloseUnfinishedFile(TFDINOTIFICATION& n)
+{
+    int index = FindOpenFile(Str(n.psz1));
+    if (index >= 0)
+        FOpenFiles.erase(FOpenFiles.begin() + index);
+    int32_t ignored = 0;
+    CabFileClose(n.hf, ignored);
+    return -1;
 }
 
 int TSTCabReader::FindOpenFile(const std::string& aSrcName) const

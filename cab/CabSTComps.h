@@ -78,7 +78,6 @@ private:
         HANDLE Handle;
         int32_t Size;  // announced at fdintCOPY_FILE
         bool Existed;  // it was there before: cut its old tail at the end
-        int32_t WriteError; // first write failure met while it was open
     };
 
     HFDI GetContext();
@@ -94,6 +93,7 @@ private:
     void ForceDirectories(const std::string& aDir);
     INT_PTR OpenDestination(const std::string& aDstName, bool& anExisted);
     void FinishFile(const TOpenFile& aFile, INT_PTR aHandle, int32_t aCarriedError, const TFDINOTIFICATION& n);
+    INT_PTR CloseUnfinishedFile(TFDINOTIFICATION& n);
     int FindOpenFile(const std::string& aSrcName) const;
     void CloseLeftOpenFiles() noexcept;
     bool WasRead(const std::string& aCabName) const;
@@ -104,6 +104,8 @@ private:
     std::string FNextCabFileName;
     std::string FSwitchedCabFileName;
     bool FCabSwitched = false;
+    // A notification of the current pass answered -1 (or raised): the walk ends.
+    bool FStopped = false;
     ERF FError{};
     std::vector<TOpenFile> FOpenFiles;
     // Cabinets this Extract call has opened, to tell the start of a set.

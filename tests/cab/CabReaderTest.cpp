@@ -95,3 +95,4 @@ TEST_F(CabReader, SpanningSetMatchesCabextract)
     EXPECT_EQ(CompareTrees(other, Dst), "");
     EXPECT_EQ(ListTree(Dst).size(), 4u);
 }
+
