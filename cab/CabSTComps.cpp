@@ -114,6 +114,11 @@ void TSTCabReader::Extract(const std::string& aCabFileName, const std::string& a
         // stopped the walk: that, not the library's "aborted", is the cause.
         FPending.Rethrow();
         CabCallbackException().Rethrow();
+        if (ok && FStopped) {
+            // Stopped on the last notification, which the library ignored.
+            FError = ERF{FDIERROR_USER_ABORT, 0, TRUE};
+            ok = FALSE;
+        }
         Check(ok);
 
         std::string next;
@@ -137,8 +142,10 @@ void TSTCabReader::Extract(const std::string& aCabFileName, const std::string& a
 INT_PTR TSTCabReader::Notify(TFDINOTIFICATIONTYPE aNotifyType, TFDINOTIFICATION& aNotification)
 {
     LastFileError = 0;
-    if (FStopped && aNotifyType == fdintCLOSE_FILE_INFO)
-        return CloseUnfinishedFile(aNotification);
+    // Wine's library goes on after some -1 answers (fdintCLOSE_FILE_INFO among
+    // them): once stopped, every later notification is refused as well.
+    if (FStopped)
+        return aNotifyType == fdintCLOSE_FILE_INFO ? CloseUnfinishedFile(aNotification) : -1;
     bool abort = false;
     INT_PTR result;
     // An exception leaving here stops the walk as well.

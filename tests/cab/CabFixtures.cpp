@@ -155,8 +155,8 @@ std::vector<std::string> MakeCabinets(const std::string& dir, const std::vector<
     TCOMP type = options.Compress ? tcompTYPE_MSZIP : tcompTYPE_NONE;
     bool ok = true;
     for (size_t i = 0; i < files.size() && ok; ++i) {
-        if (options.FolderPerFile && i > 0)
-            ok = FCIFlushFolder(fci, GetNextCabinet, Status);
+        if (options.CabinetPerFile && i > 0)
+            ok = FCIFlushCabinet(fci, TRUE, GetNextCabinet, Status);
         ok = ok && FCIAddFile(fci, sources[i].data(), const_cast<char*>(files[i].StoredName.c_str()), files[i].Exec,
                               GetNextCabinet, Status, GetOpenInfo, type);
     }
@@ -170,7 +170,7 @@ std::vector<std::string> MakeCabinets(const std::string& dir, const std::vector<
         throw std::runtime_error("FCI failed: " + std::to_string(oper));
 
     std::vector<std::string> cabinets;
-    for (int n = 1;; ++n) {
+    for (int n = 1; n < 1000; ++n) {
         char name[512];
         std::snprintf(name, sizeof name, options.NamePattern.c_str(), n);
         std::string full = dir + name;

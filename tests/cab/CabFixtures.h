@@ -27,8 +27,9 @@ struct TFixtureSet {
     uint16_t SetID = 1234;
     // Cabinet names, %d is the number from 1; may hold a sub-directory.
     std::string NamePattern = "set%d.cab";
-    // Start a new folder before each file instead of sharing one.
-    bool FolderPerFile = false;
+    // Close the cabinet after each file and start the next one: a set in
+    // which no file continues across a boundary.
+    bool CabinetPerFile = false;
 };
 
 // Writes the cabinets into dir (ending in a backslash); returns their full
