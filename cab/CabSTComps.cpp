@@ -217,8 +217,11 @@ INT_PTR TSTCabReader::NotifyCopyFile(TFDINOTIFICATION& n, bool& anAbort)
     ForceDirectories(ExtractFilePath(dst));
     bool existed = false;
     INT_PTR handle = OpenDestination(dst, existed);
-    if (handle == 0 || handle == -1)
-        return handle;
+    // Wine's library reports a refused open as an abort: name the real cause.
+    if (handle == -1)
+        RaiseError(FDIERROR_TARGET_FILE, LastFileError);
+    if (handle == 0)
+        return 0;
     FOpenFiles.push_back(TOpenFile{src, dst, reinterpret_cast<HANDLE>(handle), n.cb, existed});
     LastWriteError = 0;
     return handle;

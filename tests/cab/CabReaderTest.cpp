@@ -501,3 +501,16 @@ TEST_F(CabReader, OutOfMemoryInTheLibraryReachesTheCaller)
     EXPECT_EQ(e.Message(), "Out of memory");
     Reader.Extract(cabs[0], Dst, 0);
 }
+
+TEST_F(CabReader, ADestinationThatCannotBeOpenedNamesTheSystemError)
+{
+    auto cabs = Make({{"a.txt", "a"}, {"b.txt", "b"}});
+    CreateDirectoryA(Dst.c_str(), nullptr);
+    CreateDirectoryA((Dst + "b.txt").c_str(), nullptr); // a directory in the way
+    auto e = Raised<ESTCabinet>([&] { Reader.Extract(cabs[0], Dst, 0); });
+    EXPECT_EQ(e.ErrorCode, FDIERROR_TARGET_FILE);
+    ASSERT_NE(e.ErrorType, 0);
+    EXPECT_EQ(e.Message(), "Failure writing to target file [0x0008].\r\n" + SysErrorMessage(e.ErrorType) + " [0x" +
+                               IntToHex(e.ErrorType, 4) + "].");
+    EXPECT_EQ(ReadFile(Dst + "a.txt"), "a");
+}
