@@ -75,12 +75,22 @@ INT_PTR DIAMONDAPI Notify(FDINOTIFICATIONTYPE type, PFDINOTIFICATION n)
         return 0;
     case fdintCOPY_FILE: {
         std::string name = Dest + n->psz1;
-        HANDLE h = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        auto open = [&] {
+            return CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        };
+        HANDLE h = open();
         if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PATH_NOT_FOUND) {
             MakeParents(name);
-            h = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+            h = open();
         }
-        return h == INVALID_HANDLE_VALUE ? -1 : reinterpret_cast<INT_PTR>(h);
+        if (h == INVALID_HANDLE_VALUE)
+            return -1;
+        // Opening without truncating and cutting only a file that was there
+        // is correct and, under Wine, cheaper than CREATE_ALWAYS.
+        if (GetLastError() == ERROR_ALREADY_EXISTS)
+            SetEndOfFile(h);
+        return reinterpret_cast<INT_PTR>(h);
     }
     case fdintCLOSE_FILE_INFO: {
         FILETIME local, utc;

@@ -47,7 +47,7 @@ def make_large(work):
         return cab
     src = os.path.join(work, "large-src")
     os.makedirs(src, exist_ok=True)
-    for i, path in enumerate(source_pool(230 << 20)):
+    for i, path in enumerate(source_pool(300 << 20)):
         shutil.copyfile(path, os.path.join(src, "f%04d_%s" % (i, os.path.basename(path))))
     names = sorted(os.listdir(src))
     subprocess.run(["gcab", "-c", "-z", cab] + names, cwd=src, check=True)
