@@ -93,8 +93,16 @@ INT_PTR DIAMONDAPI Notify(FDINOTIFICATIONTYPE type, PFDINOTIFICATION n)
         return reinterpret_cast<INT_PTR>(h);
     }
     case fdintCLOSE_FILE_INFO: {
-        FILETIME local, utc;
-        if (DosDateTimeToFileTime(n->date, n->time, &local) && LocalFileTimeToFileTime(&local, &utc))
+        // Files share few stamps; the local-to-UTC conversion is not free.
+        static DWORD lastKey = 0xFFFFFFFF;
+        static FILETIME utc;
+        DWORD key = (DWORD(n->date) << 16) | n->time;
+        FILETIME local;
+        if (key != lastKey)
+            lastKey = DosDateTimeToFileTime(n->date, n->time, &local) && LocalFileTimeToFileTime(&local, &utc)
+                          ? key
+                          : 0xFFFFFFFF;
+        if (lastKey == key)
             SetFileTime(reinterpret_cast<HANDLE>(n->hf), &utc, nullptr, &utc);
         CloseHandle(reinterpret_cast<HANDLE>(n->hf));
         return TRUE;
