@@ -514,3 +514,22 @@ TEST_F(CabReader, ADestinationThatCannotBeOpenedNamesTheSystemError)
                                IntToHex(e.ErrorType, 4) + "].");
     EXPECT_EQ(ReadFile(Dst + "a.txt"), "a");
 }
+
+TEST_F(CabReader, AFileMarkedToBeRunIsOpenedOnlyWhenAsked)
+{
+    // Each script leaves a marker of its own; the first cabinet is read without
+    // the option, the second with it.
+    std::string markerA = Dir.Path() + "ranA.txt", markerB = Dir.Path() + "ranB.txt";
+    TempDir otherDir;
+    auto cabA = MakeCabinets(otherDir.Path(), {{"a.cmd", "@echo ran> " + markerA + "\r\n", 0x20, FixtureDate,
+                                                FixtureTime, true}});
+    auto cabB = Make({{"b.cmd", "@echo ran> " + markerB + "\r\n", 0x20, FixtureDate, FixtureTime, true}});
+    Reader.Extract(cabA[0], Dst, 0);
+    Reader.Options = CabReaderOption(croExecuteOnExtract);
+    Reader.Extract(cabB[0], Dst, 0);
+    for (DWORD start = GetTickCount(); !FileExists(markerB) && GetTickCount() - start < 30000;)
+        Sleep(50);
+    EXPECT_TRUE(FileExists(markerB));
+    Sleep(200);
+    EXPECT_FALSE(FileExists(markerA));
+}
