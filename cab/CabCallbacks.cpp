@@ -173,7 +173,7 @@ std::string CabJoinPath(std::initializer_list<std::string> aParts)
     return result;
 }
 
-void* __cdecl CabAllocCallback(ULONG aSize)
+void* __cdecl CabAllocCallback(ULONG aSize) noexcept
 {
     if (static_cast<LONG>(aSize) <= 0)
         return nullptr;
@@ -187,22 +187,22 @@ void* __cdecl CabAllocCallback(ULONG aSize)
         static_cast<void*>(nullptr));
 }
 
-void __cdecl CabFreeCallback(void* aBlock)
+void __cdecl CabFreeCallback(void* aBlock) noexcept
 {
     std::free(aBlock);
 }
 
-INT_PTR __cdecl CabOpenCallback(char* aFileName, int anOpenFlags, int aPermission)
+INT_PTR __cdecl CabOpenCallback(char* aFileName, int anOpenFlags, int aPermission) noexcept
 {
     return WithErrorCell([&](int32_t& e) { return CabFileOpen(aFileName, anOpenFlags, aPermission, e); });
 }
 
-UINT __cdecl CabReadCallback(INT_PTR aHandle, void* aBuffer, UINT aCount)
+UINT __cdecl CabReadCallback(INT_PTR aHandle, void* aBuffer, UINT aCount) noexcept
 {
     return WithErrorCell([&](int32_t& e) { return CabFileRead(aHandle, aBuffer, aCount, e); });
 }
 
-UINT __cdecl CabWriteCallback(INT_PTR aHandle, void* aBuffer, UINT aCount)
+UINT __cdecl CabWriteCallback(INT_PTR aHandle, void* aBuffer, UINT aCount) noexcept
 {
     int32_t error = 0;
     UINT result = CabFileWrite(aHandle, aBuffer, aCount, error);
@@ -214,7 +214,7 @@ UINT __cdecl CabWriteCallback(INT_PTR aHandle, void* aBuffer, UINT aCount)
     return result;
 }
 
-int __cdecl CabCloseCallback(INT_PTR aHandle)
+int __cdecl CabCloseCallback(INT_PTR aHandle) noexcept
 {
     // After a failed walk the library closes a null handle of a cabinet it
     // never opened; that is no file error of ours to report.
@@ -223,12 +223,12 @@ int __cdecl CabCloseCallback(INT_PTR aHandle)
     return WithErrorCell([&](int32_t& e) { return CabFileClose(aHandle, e); });
 }
 
-LONG __cdecl CabSeekCallback(INT_PTR aHandle, LONG aDistance, int anOrigin)
+LONG __cdecl CabSeekCallback(INT_PTR aHandle, LONG aDistance, int anOrigin) noexcept
 {
     return WithErrorCell([&](int32_t& e) { return CabFileSeek(aHandle, aDistance, anOrigin, e); });
 }
 
-INT_PTR __cdecl CabNotify(TFDINOTIFICATIONTYPE aNotifyType, TFDINOTIFICATION* aNotification)
+INT_PTR __cdecl CabNotify(TFDINOTIFICATIONTYPE aNotifyType, TFDINOTIFICATION* aNotification) noexcept
 {
     auto* reader = static_cast<TSTCabReader*>(aNotification->pv);
     // Nothing may unwind into the library: the reader keeps the exception and

@@ -47,13 +47,14 @@ bool CabDosToUtcFileTime(uint16_t aDate, uint16_t aTime, FILETIME& anUtc);
 // Joins the parts with exactly one backslash at each seam, skipping empty parts.
 std::string CabJoinPath(std::initializer_list<std::string> aParts);
 
-// The callbacks handed to FDICreate and FDICopy (C calling convention).
-void* __cdecl CabAllocCallback(ULONG aSize);
-void __cdecl CabFreeCallback(void* aBlock);
-INT_PTR __cdecl CabOpenCallback(char* aFileName, int anOpenFlags, int aPermission);
-UINT __cdecl CabReadCallback(INT_PTR aHandle, void* aBuffer, UINT aCount);
-UINT __cdecl CabWriteCallback(INT_PTR aHandle, void* aBuffer, UINT aCount);
-int __cdecl CabCloseCallback(INT_PTR aHandle);
-LONG __cdecl CabSeekCallback(INT_PTR aHandle, LONG aDistance, int anOrigin);
+// The callbacks handed to FDICreate and FDICopy (C calling convention). None
+// of them lets an exception out: it could not unwind through the library.
+void* __cdecl CabAllocCallback(ULONG aSize) noexcept;
+void __cdecl CabFreeCallback(void* aBlock) noexcept;
+INT_PTR __cdecl CabOpenCallback(char* aFileName, int anOpenFlags, int aPermission) noexcept;
+UINT __cdecl CabReadCallback(INT_PTR aHandle, void* aBuffer, UINT aCount) noexcept;
+UINT __cdecl CabWriteCallback(INT_PTR aHandle, void* aBuffer, UINT aCount) noexcept;
+int __cdecl CabCloseCallback(INT_PTR aHandle) noexcept;
+LONG __cdecl CabSeekCallback(INT_PTR aHandle, LONG aDistance, int anOrigin) noexcept;
 // Hands the notification to the reader component named by the record's pv.
-INT_PTR __cdecl CabNotify(TFDINOTIFICATIONTYPE aNotifyType, TFDINOTIFICATION* aNotification);
+INT_PTR __cdecl CabNotify(TFDINOTIFICATIONTYPE aNotifyType, TFDINOTIFICATION* aNotification) noexcept;

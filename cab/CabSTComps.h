@@ -69,7 +69,7 @@ public:
     TSTCabReaderUnrecognizedNotifyEvent OnUnrecognizedNotify;
 
 private:
-    friend INT_PTR __cdecl CabNotify(TFDINOTIFICATIONTYPE, TFDINOTIFICATION*);
+    friend INT_PTR __cdecl CabNotify(TFDINOTIFICATIONTYPE, TFDINOTIFICATION*) noexcept;
 
     // A destination file opened for writing and not yet closed.
     struct TOpenFile {
