@@ -91,3 +91,12 @@ std::vector<std::string> ArchivesBeside(const std::string& exePath)
         names.push_back(search.Current().Name);
     return names;
 }
+
+std::string ArchiveLocation(const std::string& name, const std::string& exePath)
+{
+    bool rooted = !name.empty() && (name[0] == '\\' || name[0] == '/');
+    bool withDrive = name.size() >= 2 && name[1] == ':';
+    if (name.empty() || rooted || withDrive)
+        return name;
+    return ExtractFilePath(exePath) + name;
+}

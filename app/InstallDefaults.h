@@ -22,3 +22,10 @@ std::string UnquotePath(const std::string& text);
 // Bare names of the entries matching "Kelpa*.cab" in the directory of exePath,
 // in the order of the platform's search; directories are left out.
 std::vector<std::string> ArchivesBeside(const std::string& exePath);
+
+// The archive an installation opens for the name in the archive field: a
+// relative name (a bare name from the list, or one typed) lies in the
+// directory of exePath, where the list found it, whatever the current
+// directory is; a name with a drive, a UNC name or one from the root of a
+// drive is used as typed.
+std::string ArchiveLocation(const std::string& name, const std::string& exePath);

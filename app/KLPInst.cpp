@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "app/uKelpaInstall.h"
+#include "cab/CabIntf.h"
 #include "ui/Application.h"
 
 namespace {
@@ -39,6 +40,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     // released only after the reader's context is gone.
     Application.DestroyForms();
     fKLPInst = nullptr;
+    UnloadCabinetLibrary();
     Application.Finalize();
     return 0;
 }

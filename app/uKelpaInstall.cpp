@@ -1,11 +1,17 @@
 #include "app/uKelpaInstall.h"
 
+#include <shellapi.h>
 #include <iterator>
 
 #include "app/InstallDefaults.h"
 #include "app/MainFormIds.h"
+#include "app/Product.h"
+#include "app/ShellFolders.h"
+#include "app/Shortcut.h"
 #include "core/ExceptionSlot.h"
+#include "core/Exceptions.h"
 #include "core/FileSystem.h"
+#include "core/Strings.h"
 
 TfKLPInst* fKLPInst = nullptr;
 
@@ -79,11 +85,17 @@ TfKLPInst::TfKLPInst(TComponent* anOwner, int aPixelsPerInch) : TForm(anOwner, a
     bOK = Field<TButton>("bOK");
     bCancel = Field<TButton>("bCancel");
 
+    CabRead = new TSTCabReader(this);
+    CabRead->Name = "CabRead";
+    StartMenuFolder = StartMenuDirectory;
+    DesktopFolder = DesktopDirectory;
+
     Panel1->Color = RGB(255, 255, 255);
     bOK->OnClick = [this](TComponent* sender) { bOKClick(sender); };
     bCancel->OnClick = [this](TComponent* sender) { bCancelClick(sender); };
-    // ToolButton1 and Image2 get their handlers with the browse and web-site
-    // features; until then a click on them does nothing.
+    Image2->OnClick = [this](TComponent* sender) { Image2Click(sender); };
+    // ToolButton1 gets its handler with the directory chooser; until then a
+    // click on it does nothing.
     OnCreate = [this](TComponent* sender) { FormCreate(sender); };
     DoCreate();
 }
@@ -106,9 +118,36 @@ void TfKLPInst::FormCreate(TComponent*)
     earlier.Rethrow();
 }
 
-void TfKLPInst::bOKClick(TComponent*) {}
+void TfKLPInst::bOKClick(TComponent*)
+{
+    // An empty field would report success with nothing installed, or unpack
+    // into the root of the current drive: refuse before anything is touched.
+    if (cbSource->Text().empty())
+        throw Exception("Choose the Kelpa CAB file to install");
+    if (eDestination->Text().empty())
+        throw Exception("Choose the destination directory");
+
+    std::string destDir = IncludeTrailingBackslash(eDestination->Text());
+    std::string cabFileName = ArchiveLocation(cbSource->Text(), ModuleFileName());
+    CabRead->Extract(cabFileName, destDir, 0);
+    // The shortcuts get the destination as typed: its form decides their
+    // working directory.
+    if (cStart->Checked())
+        CreateShortcut(ShortcutFileIn(StartMenuFolder(), StartMenuMissingMessage), eDestination->Text());
+    if (cDesk->Checked())
+        CreateShortcut(ShortcutFileIn(DesktopFolder(), DesktopMissingMessage), eDestination->Text());
+    MessageBoxA(nullptr, "Kelpa editor was installed", "", MB_OK | MB_ICONINFORMATION);
+    Close();
+}
 
 void TfKLPInst::bCancelClick(TComponent*)
 {
     Close();
+}
+
+void TfKLPInst::Image2Click(TComponent*)
+{
+    // The shell's answer is not looked at: a browser that cannot be started
+    // is not the installer's failure.
+    ShellExecuteA(nullptr, "Open", ProductWebSite, nullptr, nullptr, SW_SHOWNORMAL);
 }

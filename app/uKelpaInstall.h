@@ -1,6 +1,10 @@
 #pragma once
 // The installer's main window: the archive and destination inputs, the two
 // shortcut choices, the logo and the Install and Cancel buttons.
+#include <functional>
+#include <string>
+
+#include "cab/CabSTComps.h"
 #include "ui/ComCtrls.h"
 #include "ui/ExtCtrls.h"
 #include "ui/Forms.h"
@@ -25,11 +29,17 @@ public:
     TImage* Image2;
     TButton* bOK;
     TButton* bCancel;
+    TSTCabReader* CabRead;
+
+    // Where the shortcuts go; tests replace them to model a failed lookup.
+    std::function<std::string()> StartMenuFolder;
+    std::function<std::string()> DesktopFolder;
 
     // Proposes the destination and lists the archives beside the program.
     void FormCreate(TComponent* Sender);
     void bOKClick(TComponent* Sender);
     void bCancelClick(TComponent* Sender);
+    void Image2Click(TComponent* Sender);
 };
 
 // The description the main window is built from.

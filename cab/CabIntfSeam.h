@@ -1,0 +1,21 @@
+#pragma once
+// Internal to the binding and its tests: not part of the program's surface.
+#include <windows.h>
+#include <string>
+
+namespace CabIntfSeam {
+// Makes the binding load the library from this full path instead of
+// "cabinet.dll" in the system directory; an empty path restores the default.
+void SetLibraryPath(const std::string& fullPath);
+// The module handle of the loaded library, null while not loaded.
+HMODULE LibraryHandle() noexcept;
+// Number of contexts made through FDICreate and not yet destroyed.
+int LiveContexts() noexcept;
+} // namespace CabIntfSeam
+
+namespace CabIntfSeam {
+// Replaces the heap behind CabAllocCallback (null restores malloc); returns the
+// previous one. Lets a test exhaust the heap at a chosen allocation.
+using HeapAlloc = void* (*)(size_t);
+HeapAlloc SetHeapAlloc(HeapAlloc anAlloc) noexcept;
+} // namespace CabIntfSeam

@@ -1,0 +1,61 @@
+#include "cab/CabNames.h"
+
+#include <cstring>
+#include <windows.h>
+
+namespace {
+
+bool IsDeviceName(std::string component)
+{
+    // The system ignores an extension and trailing blanks after a device name.
+    size_t dot = component.find('.');
+    if (dot != std::string::npos)
+        component.resize(dot);
+    while (!component.empty() && component.back() == ' ')
+        component.pop_back();
+    static const char* const Plain[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+    for (const char* name : Plain)
+        if (lstrcmpiA(component.c_str(), name) == 0)
+            return true;
+    if (component.size() == 4 && component[3] >= '1' && component[3] <= '9')
+        return _strnicmp(component.c_str(), "COM", 3) == 0 || _strnicmp(component.c_str(), "LPT", 3) == 0;
+    return false;
+}
+
+// A component that the system reduces to ".." or to nothing with a climb:
+// only dots and blanks, and at least two dots.
+bool IsParentReference(const std::string& component)
+{
+    size_t dots = 0;
+    for (char c : component) {
+        if (c == '.')
+            ++dots;
+        else if (c != ' ')
+            return false;
+    }
+    return dots >= 2;
+}
+
+} // namespace
+
+bool IsSafeStoredName(const std::string& aName)
+{
+    if (aName.find(':') != std::string::npos)
+        return false;
+    size_t start = 0;
+    while (start <= aName.size()) {
+        size_t end = aName.find_first_of("\\/", start);
+        if (end == std::string::npos)
+            end = aName.size();
+        std::string component = aName.substr(start, end - start);
+        if (IsParentReference(component) || IsDeviceName(component))
+            return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+bool IsBareCabinetName(const std::string& aName)
+{
+    return aName.find_first_of("\\/:") == std::string::npos;
+}

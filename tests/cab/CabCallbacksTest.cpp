@@ -1,0 +1,207 @@
+// The file and memory callbacks, the path joiner, stamping, the notification
+// bridge and the checks on names from a cabinet; no library involved.
+#include <gtest/gtest.h>
+
+#include "cab/CabCallbacks.h"
+#include "cab/CabNames.h"
+#include "cab/CabSTComps.h"
+#include "core/FileSystem.h"
+#include "tests/TestFiles.h"
+#include "tests/cab/CabFixtures.h"
+
+namespace {
+
+struct CabFiles : testing::Test {
+    TempDir Dir;
+    std::string Existing = Dir.Path() + "existing.txt";
+    std::string Missing = Dir.Path() + "missing.txt";
+    CabFiles() { WriteFile(Existing, "0123456789"); }
+
+    // Opens through the library's callback; LastFileError cleared first.
+    INT_PTR Open(const std::string& name, int flags, int mode = cabS_IREAD | cabS_IWRITE)
+    {
+        LastFileError = 0;
+        return CabOpenCallback(const_cast<char*>(name.c_str()), flags, mode);
+    }
+    static void Close(INT_PTR h) { EXPECT_EQ(CabCloseCallback(h), 0); }
+    static LONG Size(INT_PTR h)
+    {
+        LONG pos = CabSeekCallback(h, 0, SEEK_CUR);
+        LONG size = CabSeekCallback(h, 0, SEEK_END);
+        CabSeekCallback(h, pos, SEEK_SET);
+        return size;
+    }
+    // True when another opener may do this while the file is open here.
+    static bool OthersMay(const std::string& name, DWORD access)
+    {
+        HANDLE h = CreateFileA(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+        if (h == INVALID_HANDLE_VALUE)
+            return false;
+        CloseHandle(h);
+        return true;
+    }
+};
+
+} // namespace
+
+TEST_F(CabFiles, ReadOnlyOpenSharesReadingOnly)
+{
+    INT_PTR h = Open(Existing, cabO_BINARY | cabO_RDONLY);
+    ASSERT_NE(h, -1);
+    EXPECT_TRUE(OthersMay(Existing, GENERIC_READ));
+    EXPECT_FALSE(OthersMay(Existing, GENERIC_WRITE));
+    char buffer[16] = {};
+    EXPECT_EQ(CabReadCallback(h, buffer, 4), 4u);
+    EXPECT_STREQ(buffer, "0123");
+    EXPECT_EQ(CabWriteCallback(h, buffer, 1), static_cast<UINT>(-1)); // not opened for writing
+    EXPECT_NE(LastFileError, 0);
+    EXPECT_EQ(CabSeekCallback(h, 0, SEEK_END), 10);
+    EXPECT_EQ(CabReadCallback(h, buffer, 4), 0u); // the end is not an error
+    Close(h);
+
+    EXPECT_EQ(Open(Missing, cabO_BINARY | cabO_RDONLY), -1);
+    EXPECT_EQ(LastFileError, ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(CabFiles, CreationDispositions)
+{
+    // _O_CREAT alone: an existing file keeps its content, a missing one is made.
+    INT_PTR h = Open(Existing, cabO_CREAT | cabO_RDWR);
+    ASSERT_NE(h, -1);
+    EXPECT_EQ(Size(h), 10);
+    Close(h);
+    h = Open(Missing, cabO_CREAT | cabO_WRONLY, cabS_IREAD); // read-only mode is ignored
+    ASSERT_NE(h, -1);
+    Close(h);
+    EXPECT_EQ(GetFileAttributesA(Missing.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    DeleteFileA(Missing.c_str());
+
+    // _O_CREAT with _O_EXCL never opens an existing file, _O_TRUNC or not.
+    EXPECT_EQ(Open(Existing, cabO_CREAT | cabO_EXCL | cabO_WRONLY), -1);
+    EXPECT_EQ(LastFileError, ERROR_FILE_EXISTS);
+    EXPECT_EQ(Open(Existing, cabO_CREAT | cabO_EXCL | cabO_TRUNC | cabO_WRONLY), -1);
+    EXPECT_EQ(LastFileError, ERROR_FILE_EXISTS);
+    EXPECT_EQ(ReadFile(Existing), "0123456789");
+
+    // _O_TRUNC without _O_CREAT: only existing files, emptied.
+    EXPECT_EQ(Open(Missing, cabO_TRUNC | cabO_WRONLY), -1);
+    EXPECT_EQ(LastFileError, ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(Open(Missing, cabO_TRUNC | cabO_EXCL | cabO_WRONLY), -1);
+    h = Open(Existing, cabO_TRUNC | cabO_WRONLY);
+    ASSERT_NE(h, -1);
+    Close(h);
+    EXPECT_EQ(ReadFile(Existing), "");
+
+    // _O_CREAT with _O_TRUNC: made or emptied.
+    WriteFile(Existing, "abc");
+    h = Open(Existing, cabO_CREAT | cabO_TRUNC | cabO_WRONLY);
+    ASSERT_NE(h, -1);
+    EXPECT_EQ(Size(h), 0);
+    Close(h);
+
+    // _O_EXCL alone is a plain open of an existing file.
+    EXPECT_EQ(Open(Missing, cabO_EXCL | cabO_RDONLY), -1);
+    EXPECT_EQ(LastFileError, ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(CabFiles, AppendTemporaryAndShortLived)
+{
+    INT_PTR h = Open(Existing, cabO_APPEND | cabO_WRONLY);
+    ASSERT_NE(h, -1);
+    EXPECT_EQ(CabSeekCallback(h, 0, SEEK_CUR), 10);
+    EXPECT_EQ(CabWriteCallback(h, const_cast<char*>("!"), 1), 1u);
+    Close(h);
+    EXPECT_EQ(ReadFile(Existing), "0123456789!");
+
+    // Delete-on-close only for a file the call may create.
+    h = Open(Missing, cabO_TEMPORARY | cabO_CREAT | cabO_RDWR);
+    ASSERT_NE(h, -1);
+    Close(h);
+    EXPECT_EQ(GetFileAttributesA(Missing.c_str()), INVALID_FILE_ATTRIBUTES);
+    h = Open(Existing, cabO_TEMPORARY | cabO_SHORT_LIVED | cabO_RDWR);
+    ASSERT_NE(h, -1);
+    Close(h);
+    EXPECT_EQ(ReadFile(Existing), "0123456789!");
+}
+
+TEST(CabMemory, AllocationLimits)
+{
+    EXPECT_EQ(CabAllocCallback(0), nullptr);
+    EXPECT_EQ(CabAllocCallback(0x80000000u), nullptr);
+    EXPECT_FALSE(CabCallbackException().Pending());
+    void* p = CabAllocCallback(100);
+    ASSERT_NE(p, nullptr);
+    CabFreeCallback(p);
+    CabFreeCallback(nullptr);
+    // A request the heap cannot meet is held as the runtime's out-of-memory error.
+    EXPECT_EQ(CabAllocCallback(0x7FFFFFF0u), nullptr);
+    ASSERT_TRUE(CabCallbackException().Pending());
+    EXPECT_THROW(CabCallbackException().Rethrow(), EOutOfMemory);
+}
+
+TEST(CabPaths, JoinPutsOneBackslashAtEachSeam)
+{
+    for (const char* dir : {"C:\\Target", "C:\\Target\\"})
+        for (const char* name : {"docs\\readme.txt", "\\docs\\readme.txt"})
+            EXPECT_EQ(CabJoinPath({dir, name}), "C:\\Target\\docs\\readme.txt") << dir << " + " << name;
+    EXPECT_EQ(CabJoinPath({"", "a.txt"}), "a.txt");
+    EXPECT_EQ(CabJoinPath({"C:\\Target", ""}), "C:\\Target");
+    EXPECT_EQ(CabJoinPath({"", ""}), "");
+    EXPECT_EQ(CabJoinPath({"C:\\Target\\\\", "a.txt"}), "C:\\Target\\\\a.txt");
+    EXPECT_EQ(CabJoinPath({"\\\\server\\share", "a/b", "c\\"}), "\\\\server\\share\\a/b\\c\\");
+}
+
+TEST_F(CabFiles, StampingSetsTimesThenMaskedAttributes)
+{
+    int32_t error = 0;
+    ASSERT_TRUE(CabFileSetDateTimeAttrs(Existing.c_str(), FixtureDate, FixtureTime, 0xE1, error));
+    EXPECT_EQ(error, 0);
+    EXPECT_EQ(GetFileAttributesA(Existing.c_str()) & 0xE7, 0x21u);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    GetFileAttributesExA(Existing.c_str(), GetFileExInfoStandard, &data);
+    FILETIME local;
+    FileTimeToLocalFileTime(&data.ftLastWriteTime, &local);
+    WORD date = 0, time = 0;
+    FileTimeToDosDateTime(&local, &date, &time);
+    EXPECT_EQ(date, FixtureDate);
+    EXPECT_EQ(time, FixtureTime);
+    EXPECT_EQ(CompareFileTime(&data.ftCreationTime, &data.ftLastWriteTime), 0);
+
+    error = 0;
+    EXPECT_FALSE(CabFileSetDateTimeAttrs(Missing.c_str(), FixtureDate, FixtureTime, 0x01, error));
+    EXPECT_EQ(error, ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(GetFileAttributesA(Missing.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(CabBridge, HandsTheRecordToTheReaderNamedByPv)
+{
+    TSTCabReader reader(nullptr);
+    TSTCabReader* seen = nullptr;
+    reader.OnUnrecognizedNotify = [&](TSTCabReader* sender, TFDINOTIFICATIONTYPE type, TFDINOTIFICATION& n,
+                                      int32_t& result) {
+        seen = sender;
+        EXPECT_EQ(type, fdintENUMERATE);
+        n.cb = 99; // the library's own record
+        result = -1;
+    };
+    TFDINOTIFICATION n{};
+    n.pv = &reader;
+    EXPECT_EQ(CabNotify(fdintENUMERATE, &n), -1);
+    EXPECT_EQ(seen, &reader);
+    EXPECT_EQ(n.cb, 99);
+}
+
+TEST(CabNames, StoredNamesThatStayInside)
+{
+    for (const char* name : {"a.txt", "docs\\readme.txt", "a..b\\c", ".profile", "x\\.\\y", "CONFIG.SYS", "COM10",
+                             "console.log", "lpt", "nul_file", "\\rooted.txt"})
+        EXPECT_TRUE(IsSafeStoredName(name)) << name;
+    for (const char* name : {"..", "..\\a", "a\\..", "a/../b", "...", ". .\\a", "C:x", "a:b", "\\\\?\\C:\\x", "CON",
+                             "con.txt", "x\\Nul", "AUX.h\\y", "prn", "COM1", "com9.log", "LPT1", "CONOUT$", "nul .txt"})
+        EXPECT_FALSE(IsSafeStoredName(name)) << name;
+    EXPECT_TRUE(IsBareCabinetName("disk2.cab"));
+    EXPECT_TRUE(IsBareCabinetName(""));
+    for (const char* name : {"..\\disk2.cab", "sub/disk2.cab", "C:disk2.cab", "\\disk2.cab"})
+        EXPECT_FALSE(IsBareCabinetName(name)) << name;
+}

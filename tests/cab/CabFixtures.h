@@ -1,0 +1,41 @@
+#pragma once
+// Test fixtures: cabinets made at test time through the compression half of
+// cabinet.dll, so that stored names, dates, attributes and cabinet sizes (and
+// with them files that continue into the next cabinet) are chosen freely.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// 2021-06-15 10:20:30 as a DOS date and time.
+constexpr uint16_t FixtureDate = ((2021 - 1980) << 9) | (6 << 5) | 15;
+constexpr uint16_t FixtureTime = (10 << 11) | (20 << 5) | (30 / 2);
+
+struct TFixtureFile {
+    std::string StoredName;
+    std::string Content;
+    uint16_t Attrs = 0x20;
+    uint16_t Date = FixtureDate;
+    uint16_t Time = FixtureTime;
+    bool Exec = false;
+};
+
+struct TFixtureSet {
+    // Largest cabinet; a smaller one splits the set, and files continue
+    // from one cabinet into the next.
+    uint32_t MaxCabinetSize = 0x7FFFFFFF;
+    bool Compress = true; // MSZIP, else stored
+    uint16_t SetID = 1234;
+    // Cabinet names, %d is the number from 1; may hold a sub-directory.
+    std::string NamePattern = "set%d.cab";
+    // Close the cabinet after each file and start the next one: a set in
+    // which no file continues across a boundary.
+    bool CabinetPerFile = false;
+};
+
+// Writes the cabinets into dir (ending in a backslash); returns their full
+// names in order. Raises std::runtime_error when the library refuses.
+std::vector<std::string> MakeCabinets(const std::string& dir, const std::vector<TFixtureFile>& files,
+                                      const TFixtureSet& options = {});
+
+// Bytes that do not compress, the same for the same seed.
+std::string NoiseBytes(size_t count, uint32_t seed);

@@ -1,0 +1,535 @@
+// The reader component against the real cabinet.dll, with cabinets made at
+// test time and cabextract as an independent reader.
+#include <gtest/gtest.h>
+
+#include "cab/CabIntfSeam.h"
+#include "cab/CabSTComps.h"
+#include "core/FileSystem.h"
+#include "core/Strings.h"
+#include "tests/TestFiles.h"
+#include "tests/cab/CabFixtures.h"
+#include "tests/cab/CabTestSupport.h"
+
+namespace {
+
+struct CabReader : testing::Test {
+    TempDir Dir;
+    std::string Src = Dir.Path() + "cabs\\";
+    std::string Dst = Dir.Path() + "out\\";
+    TSTCabReader Reader{nullptr};
+    CabReader() { CreateDirectoryA(Src.c_str(), nullptr); }
+
+    std::vector<std::string> Make(const std::vector<TFixtureFile>& files, const TFixtureSet& set = {})
+    {
+        return MakeCabinets(Src, files, set);
+    }
+};
+
+// A set whose every boundary splits a file: the big middle file runs
+// through all cabinets.
+std::vector<TFixtureFile> SpanningFiles()
+{
+    return {{"first.txt", "the first file\r\n"},
+            {"data\\big.bin", NoiseBytes(120000, 7)},
+            {"data\\second.bin", NoiseBytes(30000, 8)},
+            {"last.txt", "the last file\r\n"}};
+}
+
+FILETIME WriteTime(const std::string& name)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    GetFileAttributesExA(name.c_str(), GetFileExInfoStandard, &data);
+    return data.ftLastWriteTime;
+}
+
+// The local DOS date and time a file's last-write time shows.
+[[maybe_unused]] std::pair<WORD, WORD> DosStamp(const std::string& name)
+{
+    FILETIME utc = WriteTime(name), local;
+    FileTimeToLocalFileTime(&utc, &local);
+    WORD date = 0, time = 0;
+    FileTimeToDosDateTime(&local, &date, &time);
+    return {date, time};
+}
+
+} // namespace
+
+TEST_F(CabReader, ExtractsTheSameTreeAsCabextract)
+{
+    // A plain cabinet made by gcab, with a sub-directory in the stored names.
+    std::string tree = Dir.Path() + "tree\\";
+    CreateDirectoryA(tree.c_str(), nullptr);
+    CreateDirectoryA((tree + "docs").c_str(), nullptr);
+    WriteFile(tree + "docs\\readme.txt", "read me\r\n");
+    WriteFile(tree + "Kelpa.exe", NoiseBytes(70000, 1));
+    WriteFile(tree + "empty.dat", "");
+    ASSERT_EQ(RunUnix("cd '" + UnixPath(tree) + "' && gcab -c -z '" + UnixPath(Src) +
+                      "plain.cab' docs/readme.txt Kelpa.exe empty.dat"),
+              0);
+
+    Reader.Extract(Src + "plain.cab", Dir.Path() + "Target", 0);
+    EXPECT_TRUE(DirectoryExists(Dir.Path() + "Target\\docs"));
+    EXPECT_EQ(CompareTrees(tree, Dir.Path() + "Target\\"), "");
+    std::string other = Dir.Path() + "cabextract\\";
+    ASSERT_EQ(CabExtract(Src + "plain.cab", other), 0);
+    EXPECT_EQ(CompareTrees(other, Dir.Path() + "Target\\"), "");
+}
+
+TEST_F(CabReader, SpanningSetMatchesCabextract)
+{
+    TFixtureSet set;
+    set.MaxCabinetSize = 40000;
+    set.Compress = false;
+    auto cabs = Make(SpanningFiles(), set);
+    ASSERT_GE(cabs.size(), 4u);
+
+    int copies = 0, partials = 0;
+    Reader.OnCopyFile = [&](TSTCabReader*, const std::string&, int32_t, uint16_t, uint16_t, uint16_t, uint16_t,
+                            std::string&, bool&) { ++copies; };
+    Reader.OnCopyPartialFile = [&](TSTCabReader*, const std::string&, const std::string&, const std::string&,
+                                   const std::string&, bool&) { ++partials; };
+    Reader.Extract(cabs[0], Dst, 0);
+    EXPECT_EQ(copies, 4);
+    EXPECT_GE(partials, 1);
+    std::string other = Dir.Path() + "cabextract\\";
+    ASSERT_EQ(CabExtract(cabs[0], other), 0);
+    EXPECT_EQ(CompareTrees(other, Dst), "");
+    EXPECT_EQ(ListTree(Dst).size(), 4u);
+}
+
+TEST_F(CabReader, StampsTimesAndMaskedAttributesReadOnlyLast)
+{
+    auto cabs = Make({{"plain.txt", "plain", 0x20},
+                      {"ro.txt", "read only", 0xE1}, // 0x40 and 0x80 are dropped
+                      {"hs.txt", "hidden system", 0x06}});
+    Reader.Extract(cabs[0], Dst, 0);
+    EXPECT_EQ(GetFileAttributesA((Dst + "ro.txt").c_str()) & 0xE7, 0x21u);
+    EXPECT_EQ(GetFileAttributesA((Dst + "hs.txt").c_str()) & 0x07, 0x06u);
+    for (const char* name : {"plain.txt", "ro.txt", "hs.txt"}) {
+        auto [date, time] = DosStamp(Dst + name);
+        EXPECT_EQ(date, FixtureDate) << name;
+        EXPECT_EQ(time, FixtureTime) << name;
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        GetFileAttributesExA((Dst + name).c_str(), GetFileExInfoStandard, &data);
+        EXPECT_EQ(CompareFileTime(&data.ftCreationTime, &data.ftLastWriteTime), 0) << name;
+    }
+}
+
+TEST_F(CabReader, OverwritesLongerReadOnlyHiddenAndSystemFiles)
+{
+    auto cabs = Make({{"a.txt", "new"}, {"b.txt", "new"}, {"c.txt", "new", 0x01}});
+    CreateDirectoryA(Dst.c_str(), nullptr);
+    WriteFile(Dst + "a.txt", std::string(5000, 'x'));
+    WriteFile(Dst + "b.txt", "old content");
+    WriteFile(Dst + "c.txt", "old content");
+    SetFileAttributesA((Dst + "a.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesA((Dst + "b.txt").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    SetFileAttributesA((Dst + "c.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    Reader.Extract(cabs[0], Dst, 0);
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+        EXPECT_EQ(ReadFile(Dst + name), "new") << name;
+    EXPECT_EQ(GetFileAttributesA((Dst + "a.txt").c_str()) & 0x07, 0u);
+    EXPECT_EQ(GetFileAttributesA((Dst + "b.txt").c_str()) & 0x07, 0u);
+    EXPECT_EQ(GetFileAttributesA((Dst + "c.txt").c_str()) & 0x07, 1u);
+}
+
+TEST_F(CabReader, KeepsReadOnlyFilesWhenAsked)
+{
+    auto cabs = Make({{"ro.txt", "new"}, {"rw.txt", "new"}});
+    CreateDirectoryA(Dst.c_str(), nullptr);
+    WriteFile(Dst + "ro.txt", "old and longer");
+    WriteFile(Dst + "rw.txt", "old and longer");
+    SetFileAttributesA((Dst + "ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    std::vector<std::string> closed;
+    Reader.OnCloseFile = [&](TSTCabReader*, const std::string& src, uint16_t, uint16_t, uint16_t, uint16_t, bool&,
+                             const std::string&, bool&) { closed.push_back(src); };
+    Reader.Options = CabReaderOption(croDontOverwriteReadOnlyFiles);
+    Reader.Extract(cabs[0], Dst, 0);
+    EXPECT_EQ(ReadFile(Dst + "ro.txt"), "old and longer");
+    EXPECT_EQ(GetFileAttributesA((Dst + "ro.txt").c_str()) & 0x01, 1u);
+    EXPECT_EQ(ReadFile(Dst + "rw.txt"), "new");
+    EXPECT_EQ(closed, std::vector<std::string>{"rw.txt"});
+}
+
+TEST_F(CabReader, EventsSeeTheCabinetAndMayRedirectOrSkip)
+{
+    auto cabs = Make({{"keep.txt", "keep", 0x21, FixtureDate, FixtureTime, true},
+                      {"skip.txt", "skip"},
+                      {"sub\\moved.txt", "moved"}},
+                     TFixtureSet{0x7FFFFFFF, true, 4321});
+    std::string log, elsewhere = Dir.Path() + "elsewhere\\x.txt";
+    Reader.OnCabinetInfo = [&](TSTCabReader* s, const std::string& next, const std::string&, const std::string& path,
+                               uint16_t setID, uint16_t cabNo, bool&) {
+        EXPECT_EQ(s, &Reader);
+        EXPECT_EQ(path, Src);
+        log += Format("info(%s,%u,%u) ", next.c_str(), setID, cabNo);
+    };
+    Reader.OnCopyFile = [&](TSTCabReader*, const std::string& src, int32_t size, uint16_t date, uint16_t time,
+                            uint16_t attrs, uint16_t folder, std::string& dst, bool&) {
+        log += Format("copy(%s,%d,%x,%u) ", src.c_str(), size, attrs, folder);
+        EXPECT_EQ(date, FixtureDate);
+        EXPECT_EQ(time, FixtureTime);
+        if (src == "skip.txt")
+            dst.clear();
+        if (src == "sub\\moved.txt") {
+            EXPECT_EQ(dst, Dst + "sub\\moved.txt");
+            dst = elsewhere;
+        }
+    };
+    Reader.OnCloseFile = [&](TSTCabReader*, const std::string& src, uint16_t, uint16_t, uint16_t, uint16_t,
+                             bool& exec, const std::string& dst, bool&) {
+        log += Format("close(%s,%d,%s) ", src.c_str(), exec, ExtractFileName(dst).c_str());
+        exec = false;
+    };
+    Reader.Extract(cabs[0], Dst, 0);
+    // The maker numbers cabinets from 1; bit 0x40 of the attributes marks the run flag.
+    EXPECT_EQ(log, "info(,4321,1) copy(keep.txt,4,61,0) close(keep.txt,1,keep.txt) copy(skip.txt,4,20,0) "
+                   "copy(sub\\moved.txt,5,20,0) close(sub\\moved.txt,0,x.txt) ");
+    EXPECT_EQ(ReadFile(elsewhere), "moved");
+    EXPECT_EQ(ListTree(Dst), std::vector<std::string>{"keep.txt"});
+}
+
+TEST_F(CabReader, AbortFromAnyEventStopsWithFdiAborted)
+{
+    TFixtureSet set;
+    set.MaxCabinetSize = 40000;
+    set.Compress = false;
+    auto cabs = Make(SpanningFiles(), set);
+    auto aborted = [&](auto assign) {
+        TSTCabReader reader(nullptr);
+        assign(reader);
+        RemoveTree(Dst);
+        return Raised<ESTCabinet>([&] { reader.Extract(cabs[0], Dst, 0); });
+    };
+    std::vector<ESTCabinet> errors;
+    errors.push_back(aborted([](TSTCabReader& r) {
+        r.OnCabinetInfo = [](auto, auto&, auto&, auto&, auto, auto, bool& a) { a = true; };
+    }));
+    errors.push_back(aborted([](TSTCabReader& r) {
+        r.OnCopyFile = [](auto, auto&, auto, auto, auto, auto, auto, auto&, bool& a) { a = true; };
+    }));
+    errors.push_back(aborted([](TSTCabReader& r) {
+        r.OnCloseFile = [](auto, auto&, auto, auto, auto, auto, auto&, auto&, bool& a) { a = true; };
+    }));
+    errors.push_back(aborted([](TSTCabReader& r) {
+        r.OnNextCabinet = [](auto, auto&, auto&, auto&, auto, bool& a) { a = true; };
+    }));
+    // The partial file shows up in the second pass, after a clean first one.
+    errors.push_back(aborted([](TSTCabReader& r) {
+        r.OnCopyPartialFile = [](auto, auto&, auto&, auto&, auto&, bool& a) { a = true; };
+    }));
+    for (const ESTCabinet& e : errors) {
+        EXPECT_EQ(e.ErrorCode, FDIERROR_USER_ABORT);
+        EXPECT_EQ(e.Message(), "FDI aborted [0x000B]");
+    }
+    // Nothing is left open: the output folder can be removed at once.
+    RemoveTree(Dst);
+    EXPECT_FALSE(DirectoryExists(Dst));
+}
+
+TEST_F(CabReader, NextCabinetHandlerFindsAMovedCabinet)
+{
+    TFixtureSet set;
+    set.MaxCabinetSize = 40000;
+    set.Compress = false;
+    auto cabs = Make(SpanningFiles(), set);
+    std::string moved = Dir.Path() + "disk2";
+    CreateDirectoryA(moved.c_str(), nullptr);
+    for (size_t i = 1; i < cabs.size(); ++i)
+        MoveFileA(cabs[i].c_str(), (moved + "\\" + ExtractFileName(cabs[i])).c_str());
+    std::vector<int> errors;
+    Reader.OnNextCabinet = [&](TSTCabReader*, const std::string&, const std::string&, std::string& path,
+                               TFDIERROR error, bool&) {
+        errors.push_back(error);
+        path = moved; // without a trailing backslash: one is added
+    };
+    Reader.Extract(cabs[0], Dst, 0);
+    EXPECT_EQ(ReadFile(Dst + "data\\big.bin"), NoiseBytes(120000, 7));
+    EXPECT_EQ(ReadFile(Dst + "last.txt"), "the last file\r\n");
+    ASSERT_FALSE(errors.empty());
+    EXPECT_EQ(errors[0], FDIERROR_NONE);
+}
+
+TEST_F(CabReader, NextCabinetPathTooLongForTheLibraryIsRefused)
+{
+    TFixtureSet set;
+    set.MaxCabinetSize = 40000;
+    set.Compress = false;
+    auto cabs = Make(SpanningFiles(), set);
+    Reader.OnNextCabinet = [&](TSTCabReader*, const std::string&, const std::string&, std::string& path, TFDIERROR,
+                               bool&) { path = "C:\\" + std::string(252, 'p'); }; // 255 + "\" + zero
+    auto e = Raised<ESTCabinet>([&] { Reader.Extract(cabs[0], Dst, 0); });
+    EXPECT_EQ(e.ErrorCode, FDIERROR_CABINET_NOT_FOUND);
+    EXPECT_EQ(e.ErrorType, ERROR_FILENAME_EXCED_RANGE);
+    std::string fits = "C:\\" + std::string(251, 'p'); // exactly 256 bytes with "\" and zero
+    Reader.OnNextCabinet = [&](TSTCabReader*, const std::string&, const std::string&, std::string& path, TFDIERROR,
+                               bool& abort) {
+        if (path.size() > 200)
+            abort = true;
+        path = fits;
+    };
+    // A path that just fits is handed over whole; the library finds nothing
+    // there and the walk fails, whichever way the library reports it.
+    e = Raised<ESTCabinet>([&] { Reader.Extract(cabs[0], Dst, 0); });
+    EXPECT_TRUE(e.ErrorFlag);
+}
+
+TEST_F(CabReader, ChainOfCabinets)
+{
+    // Three cabinets, each a folder of its own; no file spans.
+    TFixtureSet set;
+    set.MaxCabinetSize = 20000;
+    set.Compress = false;
+    set.CabinetPerFile = true;
+    std::vector<TFixtureFile> files{{"one.bin", NoiseBytes(15000, 1)},
+                                    {"two.bin", NoiseBytes(15000, 2)},
+                                    {"three.bin", NoiseBytes(15000, 3)}};
+    auto cabs = Make(files, set);
+    ASSERT_EQ(cabs.size(), 3u);
+
+    Reader.Extract(cabs[0], Dst, 0);
+    EXPECT_EQ(ListTree(Dst), (std::vector<std::string>{"one.bin", "three.bin", "two.bin"}));
+
+    RemoveTree(Dst);
+    Reader.Extract(cabs[0], Dst, cefSingleCabinet);
+    EXPECT_EQ(ListTree(Dst), std::vector<std::string>{"one.bin"});
+
+    // The last member missing: the files found are there, and the loss is reported.
+    RemoveTree(Dst);
+    DeleteFileA(cabs[2].c_str());
+    auto e = Raised<ESTCabinet>([&] { Reader.Extract(cabs[0], Dst, 0); });
+    EXPECT_EQ(ListTree(Dst), (std::vector<std::string>{"one.bin", "two.bin"}));
+    EXPECT_EQ(e.ErrorCode, FDIERROR_CABINET_NOT_FOUND);
+    EXPECT_EQ(e.ErrorType, 2);
+    EXPECT_EQ(e.Message(), "Cabinet not found [0x0001].\r\n" + SysErrorMessage(2) + " [0x0002].");
+    // Reading the first alone is still fine.
+    Reader.Extract(cabs[0], Dst, cefSingleCabinet);
+}
+
+// Replaces the first occurrence of from (same length) in a file.
+void Patch(const std::string& file, const std::string& from, const std::string& to)
+{
+    std::string bytes = ReadFile(file);
+    size_t at = bytes.find(from);
+    ASSERT_NE(at, std::string::npos);
+    bytes.replace(at, to.size(), to);
+    WriteFile(file, bytes);
+}
+
+TEST_F(CabReader, SelfNamedSuccessorAndRingsEndAfterOnePassEach)
+{
+    TFixtureSet set;
+    set.MaxCabinetSize = 20000;
+    set.Compress = false;
+    set.CabinetPerFile = true;
+    auto cabs = Make({{"one.bin", NoiseBytes(15000, 1)}, {"two.bin", NoiseBytes(15000, 2)},
+                      {"three.bin", NoiseBytes(15000, 3)}},
+                     set);
+    ASSERT_EQ(cabs.size(), 3u);
+    int passes = 0;
+    Reader.OnCabinetInfo = [&](auto, auto&, auto&, auto&, auto, auto, bool&) { ++passes; };
+    Patch(cabs[0], "set2.cab", "SET1.CAB");
+    Reader.Extract(cabs[0], Dst, 0);
+    EXPECT_EQ(passes, 1);
+    EXPECT_EQ(ListTree(Dst), std::vector<std::string>{"one.bin"});
+
+    // set2 names set1 again: a ring.
+    Patch(cabs[0], "SET1.CAB", "set2.cab");
+    Patch(cabs[1], "set3.cab", "set1.cab");
+    passes = 0;
+    Reader.Extract(cabs[0], Dst, 0);
+    EXPECT_EQ(passes, 2);
+    EXPECT_EQ(ListTree(Dst), (std::vector<std::string>{"one.bin", "two.bin"}));
+}
+
+TEST_F(CabReader, SpanningIntoAMissingCabinetIsAborted)
+{
+    TFixtureSet set;
+    set.MaxCabinetSize = 40000;
+    set.Compress = false;
+    auto cabs = Make(SpanningFiles(), set);
+    DeleteFileA(cabs[2].c_str());
+    auto e = Raised<ESTCabinet>([&] { Reader.Extract(cabs[0], Dst, 0); });
+    EXPECT_EQ(e.Message(), "FDI aborted [0x000B]");
+    EXPECT_EQ(ReadFile(Dst + "first.txt"), "the first file\r\n");
+    // The unfinished file is closed, not stamped: it can be replaced at once.
+    WriteFile(Dst + "data\\big.bin", "x");
+}
+
+TEST_F(CabReader, RelativeNamesAndAnEmptyName)
+{
+    auto cabs = Make({{"a.txt", "a"}});
+    char saved[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, saved);
+    SetCurrentDirectoryA(Src.c_str());
+    Reader.Extract("set1.cab", Dst, 0);
+    SetCurrentDirectoryA(saved);
+    EXPECT_EQ(ReadFile(Dst + "a.txt"), "a");
+    Reader.Extract("", Dst, 0); // no pass, no error
+}
+
+TEST_F(CabReader, MissingNotACabinetAndCorruptCabinets)
+{
+    auto cabs = Make({{"a.bin", NoiseBytes(60000, 4)}, {"b.txt", "b"}}, TFixtureSet{0x7FFFFFFF, false});
+    std::string good = ReadFile(cabs[0]);
+    auto messageFor = [&](const std::string& content) {
+        WriteFile(Src + "bad.cab", content);
+        return Raised<ESTCabinet>([&] { Reader.Extract(Src + "bad.cab", Dst, 0); });
+    };
+    auto e = Raised<ESTCabinet>([&] { Reader.Extract(Src + "missing.cab", Dst, 0); });
+    EXPECT_EQ(e.ErrorCode, FDIERROR_CABINET_NOT_FOUND);
+    EXPECT_EQ(e.Message(), "Cabinet not found [0x0001].\r\n" + SysErrorMessage(2) + " [0x0002].");
+
+    e = messageFor("this is plain text, not a cabinet at all, long enough for a header");
+    EXPECT_EQ(e.ErrorCode, FDIERROR_NOT_A_CABINET);
+    EXPECT_EQ(e.Message().rfind("Cabinet file does not have the correct format [0x0002]", 0), 0u);
+
+    std::string version = good;
+    version[25] = 9; // major version
+    EXPECT_EQ(messageFor(version).ErrorCode, FDIERROR_UNKNOWN_CABINET_VERSION);
+
+    // Cut in the middle of the data: the file being written is short.
+    e = messageFor(good.substr(0, good.size() / 2));
+    EXPECT_EQ(e.ErrorCode, FDIERROR_CORRUPT_CABINET);
+    EXPECT_EQ(e.Message().rfind("Cabinet file is corrupt [0x0004]", 0), 0u);
+}
+
+TEST_F(CabReader, ExceptionsFromHandlersReachTheCaller)
+{
+    auto cabs = Make({{"a.txt", "a"}, {"b.txt", "b"}});
+    struct Marker : std::runtime_error {
+        using std::runtime_error::runtime_error;
+    };
+    Reader.OnCopyFile = [](auto, const std::string& src, auto, auto, auto, auto, auto, auto&, bool&) {
+        if (src == "b.txt")
+            throw Marker("from the handler");
+    };
+    auto e = Raised<Marker>([&] { Reader.Extract(cabs[0], Dst, 0); });
+    EXPECT_STREQ(e.what(), "from the handler");
+    EXPECT_EQ(ReadFile(Dst + "a.txt"), "a");
+    // The context stays usable.
+    Reader.OnCopyFile = nullptr;
+    Reader.Extract(cabs[0], Dst, 0);
+    EXPECT_EQ(ReadFile(Dst + "b.txt"), "b");
+}
+
+TEST_F(CabReader, UnsafeStoredNamesAreRefused)
+{
+    const char* hostile[] = {"..\\evil.txt", "a\\..\\..\\evil.txt", "a/../../evil.txt", "...\\evil.txt",
+                             "C:\\evil.txt", "x.txt:stream",        "CON",              "sub\\nul.txt",
+                             "COM1",         "lpt9.log",            "aux .txt"};
+    for (const char* name : hostile) {
+        TempDir dir;
+        std::vector<std::string> cabs;
+        try {
+            cabs = MakeCabinets(dir.Path(), {{"fine.txt", "fine"}, {name, "evil"}});
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << "cannot store " << name << ": " << e.what();
+            continue;
+        }
+        std::string out = dir.Path() + "deep\\out\\";
+        auto e = Raised<ESTCabinet>([&] { Reader.Extract(cabs[0], out, 0); });
+        EXPECT_EQ(e.Message(), std::string("Unsafe file name in cabinet: ") + name);
+        EXPECT_EQ(ListTree(dir.Path() + "deep\\"), std::vector<std::string>{"out\\fine.txt"}) << name;
+    }
+    // An owner may place such a file where it likes.
+    TempDir dir;
+    auto cabs = MakeCabinets(dir.Path(), {{"..\\up.txt", "up"}});
+    Reader.OnCopyFile = [&](auto, auto&, auto, auto, auto, auto, auto, std::string& dst, bool&) {
+        dst = dir.Path() + "chosen.txt";
+    };
+    Reader.Extract(cabs[0], dir.Path() + "out", 0);
+    EXPECT_EQ(ReadFile(dir.Path() + "chosen.txt"), "up");
+}
+
+TEST_F(CabReader, UnsafeNextCabinetNameIsRefused)
+{
+    TFixtureSet set;
+    set.MaxCabinetSize = 20000;
+    set.Compress = false;
+    set.CabinetPerFile = true;
+    set.NamePattern = "sub\\set%d.cab";
+    CreateDirectoryA((Src + "sub").c_str(), nullptr);
+    auto cabs = Make({{"one.bin", NoiseBytes(15000, 1)}, {"two.bin", NoiseBytes(15000, 2)}}, set);
+    ASSERT_EQ(cabs.size(), 2u);
+    auto e = Raised<ESTCabinet>([&] { Reader.Extract(cabs[0], Dst, 0); });
+    EXPECT_EQ(e.Message(), "Unsafe file name in cabinet: sub\\set2.cab");
+    EXPECT_EQ(ListTree(Dir.Path()).size(), 2u); // the two cabinets, nothing extracted
+}
+
+TEST_F(CabReader, AFailedWriteIsNeverASuccess)
+{
+    auto cabs = Make({{"a.txt", "a"}, {"full.bin", NoiseBytes(50000, 5)}, {"c.txt", "c"}});
+    Reader.OnCopyFile = [](auto, const std::string& src, auto, auto, auto, auto, auto, std::string& dst, bool&) {
+        if (src == "full.bin")
+            dst = "Z:\\dev\\full";
+    };
+    auto e = Raised<ESTCabinet>([&] { Reader.Extract(cabs[0], Dst, 0); });
+    EXPECT_EQ(e.ErrorCode, FDIERROR_TARGET_FILE);
+    EXPECT_EQ(e.ErrorType, ERROR_DISK_FULL);
+    EXPECT_EQ(e.Message(), "Failure writing to target file [0x0008].\r\n" + SysErrorMessage(112) + " [0x0070].");
+    EXPECT_EQ(ListTree(Dst), std::vector<std::string>{"a.txt"});
+}
+
+TEST_F(CabReader, StartingInTheMiddleOfASetIsRefused)
+{
+    TFixtureSet set;
+    set.MaxCabinetSize = 40000;
+    set.Compress = false;
+    auto cabs = Make(SpanningFiles(), set);
+    auto e = Raised<ESTCabinet>([&] { Reader.Extract(cabs[1], Dst, 0); });
+    EXPECT_EQ(e.Message(), "Cabinet set2.cab is not the first of its set: start with set1.cab");
+    // With a handler the owner decides.
+    std::string start;
+    Reader.OnCopyPartialFile = [&](auto, auto&, const std::string& startCab, auto&, auto&, bool&) {
+        start = startCab;
+    };
+    Reader.Extract(cabs[1], Dst, 0);
+    EXPECT_EQ(start, "set1.cab");
+    EXPECT_EQ(ReadFile(Dst + "last.txt"), "the last file\r\n");
+}
+
+TEST_F(CabReader, OutOfMemoryInTheLibraryReachesTheCaller)
+{
+    auto cabs = Make({{"a.txt", "a"}});
+    Reader.Extract(cabs[0], Dst, 0); // the context exists
+    static int budget;
+    budget = 0;
+    auto old = CabIntfSeam::SetHeapAlloc([](size_t n) -> void* { return budget-- > 0 ? malloc(n) : nullptr; });
+    auto e = Raised<EOutOfMemory>([&] { Reader.Extract(cabs[0], Dst, 0); });
+    CabIntfSeam::SetHeapAlloc(old);
+    EXPECT_EQ(e.Message(), "Out of memory");
+    Reader.Extract(cabs[0], Dst, 0);
+}
+
+TEST_F(CabReader, ADestinationThatCannotBeOpenedNamesTheSystemError)
+{
+    auto cabs = Make({{"a.txt", "a"}, {"b.txt", "b"}});
+    CreateDirectoryA(Dst.c_str(), nullptr);
+    CreateDirectoryA((Dst + "b.txt").c_str(), nullptr); // a directory in the way
+    auto e = Raised<ESTCabinet>([&] { Reader.Extract(cabs[0], Dst, 0); });
+    EXPECT_EQ(e.ErrorCode, FDIERROR_TARGET_FILE);
+    ASSERT_NE(e.ErrorType, 0);
+    EXPECT_EQ(e.Message(), "Failure writing to target file [0x0008].\r\n" + SysErrorMessage(e.ErrorType) + " [0x" +
+                               IntToHex(e.ErrorType, 4) + "].");
+    EXPECT_EQ(ReadFile(Dst + "a.txt"), "a");
+}
+
+TEST_F(CabReader, AFileMarkedToBeRunIsOpenedOnlyWhenAsked)
+{
+    // Each script leaves a marker of its own; the first cabinet is read without
+    // the option, the second with it.
+    std::string markerA = Dir.Path() + "ranA.txt", markerB = Dir.Path() + "ranB.txt";
+    TempDir otherDir;
+    auto cabA = MakeCabinets(otherDir.Path(), {{"a.cmd", "@echo ran> " + markerA + "\r\n", 0x20, FixtureDate,
+                                                FixtureTime, true}});
+    auto cabB = Make({{"b.cmd", "@echo ran> " + markerB + "\r\n", 0x20, FixtureDate, FixtureTime, true}});
+    Reader.Extract(cabA[0], Dst, 0);
+    Reader.Options = CabReaderOption(croExecuteOnExtract);
+    Reader.Extract(cabB[0], Dst, 0);
+    for (DWORD start = GetTickCount(); !FileExists(markerB) && GetTickCount() - start < 30000;)
+        Sleep(50);
+    EXPECT_TRUE(FileExists(markerB));
+    Sleep(200);
+    EXPECT_FALSE(FileExists(markerA));
+}

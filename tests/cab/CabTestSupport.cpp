@@ -1,0 +1,88 @@
+#include "tests/cab/CabTestSupport.h"
+
+#include <windows.h>
+#include <algorithm>
+#include <stdexcept>
+
+#include "core/FileSystem.h"
+#include "core/Strings.h"
+#include "tests/TestFiles.h"
+
+std::string UnixPath(const std::string& aWindowsPath)
+{
+    using Fn = char*(CDECL*)(LPCWSTR);
+    static auto fn = reinterpret_cast<Fn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!fn)
+        throw std::runtime_error("not running under Wine");
+    char* p = fn(AnsiToWide(aWindowsPath).c_str());
+    if (!p)
+        throw std::runtime_error("no Unix name for " + aWindowsPath);
+    std::string result(p);
+    HeapFree(GetProcessHeap(), 0, p);
+    return result;
+}
+
+int RunUnix(const std::string& aCommand)
+{
+    // start /unix neither waits for the Linux program nor hands back its exit
+    // code: the script writes the code into a file, which is awaited here.
+    TempDir scratch;
+    std::string rcFile = scratch.Path() + "rc";
+    std::string script = scratch.Path() + "run.sh";
+    std::string rcUnix = UnixPath(rcFile);
+    WriteFile(script, aCommand + "\necho $? > '" + rcUnix + ".tmp' && mv '" + rcUnix + ".tmp' '" + rcUnix + "'\n");
+    std::string cmd = "start.exe /wait /unix /bin/sh \"" + UnixPath(script) + "\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        throw std::runtime_error("cannot start " + cmd);
+    WaitForSingleObject(pi.hProcess, 120000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    for (DWORD start = GetTickCount(); GetFileAttributesA(rcFile.c_str()) == INVALID_FILE_ATTRIBUTES;) {
+        if (GetTickCount() - start > 300000)
+            throw std::runtime_error("no exit code from: " + aCommand);
+        Sleep(20);
+    }
+    return std::stoi(ReadFile(rcFile));
+}
+
+static void Walk(const std::string& aBase, const std::string& aRel, std::vector<std::string>& anOut)
+{
+    TDirectorySearch search(aBase + aRel + "*", faAnyFile);
+    while (search.Next()) {
+        const TSearchRec& r = search.Current();
+        if (r.Name == "." || r.Name == "..")
+            continue;
+        if (r.Attr & faDirectory)
+            Walk(aBase, aRel + r.Name + "\\", anOut);
+        else
+            anOut.push_back(aRel + r.Name);
+    }
+}
+
+std::vector<std::string> ListTree(const std::string& aDir)
+{
+    std::vector<std::string> names;
+    Walk(aDir, "", names);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string CompareTrees(const std::string& aLeft, const std::string& aRight)
+{
+    auto left = ListTree(aLeft), right = ListTree(aRight);
+    if (left != right)
+        return "different file lists: " + std::to_string(left.size()) + " vs " + std::to_string(right.size());
+    for (const std::string& name : left)
+        if (ReadFile(aLeft + name) != ReadFile(aRight + name))
+            return "different content: " + name;
+    return std::string();
+}
+
+int CabExtract(const std::string& aCabinet, const std::string& aDir)
+{
+    return RunUnix("cabextract -q -d '" + UnixPath(aDir) + "' '" + UnixPath(aCabinet) + "' >/dev/null 2>&1");
+}
