@@ -237,3 +237,15 @@ TEST_F(ArchivesBesideTest, SearchesTheExecutablesDirectoryNotTheCurrentOne)
     // A name without a directory part searches the current directory.
     EXPECT_EQ(std::vector<std::string>{"KelpaOther.cab"}, bare);
 }
+
+TEST(ArchiveLocation, RelativeNamesLieBesideTheProgram)
+{
+    const std::string exe = "C:\\Kit\\KLPInst.exe";
+    EXPECT_EQ(ArchiveLocation("Kelpa.cab", exe), "C:\\Kit\\Kelpa.cab");
+    EXPECT_EQ(ArchiveLocation("old\\Kelpa.cab", exe), "C:\\Kit\\old\\Kelpa.cab");
+    EXPECT_EQ(ArchiveLocation("..\\Kelpa.cab", exe), "C:\\Kit\\..\\Kelpa.cab");
+    // Names that say where they are stay as typed.
+    for (const char* typed : {"D:\\cabs\\Kelpa.cab", "\\cabs\\Kelpa.cab", "\\\\server\\share\\Kelpa.cab",
+                              "/cabs/Kelpa.cab", "D:Kelpa.cab", ""})
+        EXPECT_EQ(ArchiveLocation(typed, exe), typed);
+}
