@@ -6,19 +6,11 @@
 #include "core/Exceptions.h"
 #include "core/FileSystem.h"
 #include "tests/TestFiles.h"
+#include "tests/UiTestSupport.h"
 #include "tests/cab/CabFixtures.h"
 #include "ui/Application.h"
 
 namespace {
-class ErrorRecorder {
-public:
-    ErrorRecorder()
-    {
-        Application.ErrorDisplay = [this](const std::string& aText) { Shown.push_back(aText); };
-    }
-    ~ErrorRecorder() { Application.ErrorDisplay = nullptr; }
-    std::vector<std::string> Shown;
-};
 
 std::string MessageOf(const std::function<void()>& action)
 {

@@ -12,18 +12,10 @@
 #include "core/FileSystem.h"
 #include "core/Handle.h"
 #include "tests/TestFiles.h"
+#include "tests/UiTestSupport.h"
 #include "ui/Application.h"
 
 namespace {
-class ErrorRecorder {
-public:
-    ErrorRecorder()
-    {
-        Application.ErrorDisplay = [this](const std::string& aText) { Shown.push_back(aText); };
-    }
-    ~ErrorRecorder() { Application.ErrorDisplay = nullptr; }
-    std::vector<std::string> Shown;
-};
 
 struct Expected {
     int Id;
@@ -111,27 +103,6 @@ void CheckLayout(const TfKLPInst& aForm, int aDpi)
     EXPECT_EQ(button.top, 0);
     EXPECT_EQ(button.right - button.left, scale(23));
     EXPECT_EQ(button.bottom - button.top, scale(22));
-}
-
-HWND PressKey(WPARAM aKey, bool aShift = false)
-{
-    BYTE keys[256];
-    GetKeyboardState(keys);
-    keys[VK_SHIFT] = aShift ? 0x80 : 0;
-    SetKeyboardState(keys);
-    PostMessageA(GetFocus(), WM_KEYDOWN, aKey, 0x00010001);
-    Application.ProcessMessages();
-    keys[VK_SHIFT] = 0;
-    SetKeyboardState(keys);
-    return GetFocus();
-}
-
-HWND FocusedControl(const TForm& aForm)
-{
-    HWND focus = GetFocus();
-    while (focus && GetParent(focus) != aForm.Handle())
-        focus = GetParent(focus);
-    return focus;
 }
 
 // Sets or removes HKCU\Software\Kelpa "KelpaPath" for one test; the key is

@@ -15,28 +15,6 @@ RECT Bounds(const TWinControl* aControl)
     return aControl->BoundsRect();
 }
 
-// The focus after the key goes through the message loop.
-HWND PressKey(WPARAM aKey, bool aShift = false)
-{
-    BYTE keys[256];
-    GetKeyboardState(keys);
-    keys[VK_SHIFT] = aShift ? 0x80 : 0;
-    SetKeyboardState(keys);
-    PostMessageA(GetFocus(), WM_KEYDOWN, aKey, 0x00010001);
-    Pump();
-    keys[VK_SHIFT] = 0;
-    SetKeyboardState(keys);
-    return GetFocus();
-}
-
-// The control that holds the focus (a combo box holds it in its edit field).
-HWND FocusedControl(const TForm& aForm)
-{
-    HWND focus = GetFocus();
-    while (focus && GetParent(focus) != aForm.Handle())
-        focus = GetParent(focus);
-    return focus;
-}
 } // namespace
 
 TEST(Form, ControlsArePlacedAsDescribedAt96Dpi)

@@ -68,8 +68,3 @@ TTestForm::TTestForm(int aPixelsPerInch, std::function<void(TTestForm&)> anOnCre
         OnCreate = [this, anOnCreate](TComponent*) { anOnCreate(*this); };
     DoCreate();
 }
-
-void Pump()
-{
-    Application.ProcessMessages();
-}

@@ -10,6 +10,7 @@
 #include "ui/ExtCtrls.h"
 #include "ui/Forms.h"
 #include "ui/StdCtrls.h"
+#include "tests/UiTestSupport.h"
 
 enum TTestFormId : int {
     tidOK = IDOK,
@@ -44,17 +45,3 @@ public:
 };
 
 const TFormDescription& TestFormDescription();
-
-// Records what the application would show in its error box.
-class ErrorRecorder {
-public:
-    ErrorRecorder()
-    {
-        Application.ErrorDisplay = [this](const std::string& aText) { Shown.push_back(aText); };
-    }
-    ~ErrorRecorder() { Application.ErrorDisplay = nullptr; }
-    std::vector<std::string> Shown;
-};
-
-// Handles the messages waiting for this thread.
-void Pump();

@@ -1,0 +1,40 @@
+#include "tests/UiTestSupport.h"
+
+#include "ui/Application.h"
+#include "ui/Forms.h"
+
+ErrorRecorder::ErrorRecorder()
+{
+    Application.ErrorDisplay = [this](const std::string& aText) { Shown.push_back(aText); };
+}
+
+ErrorRecorder::~ErrorRecorder()
+{
+    Application.ErrorDisplay = nullptr;
+}
+
+void Pump()
+{
+    Application.ProcessMessages();
+}
+
+HWND PressKey(WPARAM aKey, bool aShift)
+{
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = aShift ? 0x80 : 0;
+    SetKeyboardState(keys);
+    PostMessageA(GetFocus(), WM_KEYDOWN, aKey, 0x00010001);
+    Pump();
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+    return GetFocus();
+}
+
+HWND FocusedControl(const TForm& aForm)
+{
+    HWND focus = GetFocus();
+    while (focus && GetParent(focus) != aForm.Handle())
+        focus = GetParent(focus);
+    return focus;
+}
