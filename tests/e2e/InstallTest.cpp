@@ -492,3 +492,31 @@ TEST_F(InstallRun, IgnoresACabinetLibraryPlantedBesideIt)
     InstallSucceeds();
     EXPECT_EQ("", CompareTrees(reference.Path(), dest + "\\"));
 }
+
+// No file crosses a boundary of this set: only the cabinets' headers tell
+// that the selected last one is not where the set begins.
+TEST_F(InstallRun, RefusesTheLastCabinetOfASetWithoutContinuingFiles)
+{
+    std::vector<TFixtureFile> files = {
+        {.StoredName = "Kelpa.EXE", .Content = NoiseBytes(2000, 3)},
+        {.StoredName = "Kelpa.ini", .Content = "[Editor]\r\n"},
+        {.StoredName = "docs\\ReadMe.txt", .Content = "read me"},
+    };
+    TFixtureSet options;
+    options.CabinetPerFile = true;
+    options.NamePattern = "Kelpa%d.cab";
+    std::vector<std::string> cabinets = MakeCabinets(Kit.Path(), files, options);
+    ASSERT_EQ(3u, cabinets.size());
+    TReference reference(cabinets[0]);
+    std::string dest = Scratch.Path() + "Kelpa";
+
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_EQ(L"Kelpa3.cab", WindowText(Control(idSource)));
+    SetText(Control(idDestination), AnsiToWide(dest));
+    ExpectErrorBox(Install(), L"Cabinet Kelpa3.cab is not the first of its set: start with Kelpa1.cab.");
+    EXPECT_FALSE(DirectoryExists(dest));
+
+    SetText(Control(idSource), L"Kelpa1.cab");
+    InstallSucceeds();
+    EXPECT_EQ("", CompareTrees(reference.Path(), dest + "\\"));
+}
