@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "cab/CabNames.h"
+#include "cab/CabSetPlace.h"
 #include "core/FileSystem.h"
 #include "core/Strings.h"
 #include "res/CabMessages.h"
@@ -44,6 +45,13 @@ std::string DirectoryToCreate(const std::string& aDirWithBackslash)
     if (dir.empty() || dir.back() == ':' || dir.back() == '\\')
         return std::string();
     return dir;
+}
+
+// True when the cabinet's header names a previous member of its set.
+bool StartsLaterInSet(const std::string& aCabFile)
+{
+    std::optional<TCabSetPlace> place = ReadCabSetPlace(aCabFile);
+    return place && place->HasPrevious;
 }
 
 } // namespace
@@ -92,6 +100,16 @@ void TSTCabReader::Extract(const std::string& aCabFileName, const std::string& a
     CloseLeftOpenFiles();
     FReadCabNames.clear();
     FPassCabNames.clear();
+    // A walk that begins in the middle of a set would unpack the later
+    // members only and end as if everything had been unpacked; a set in which
+    // no file crosses a boundary gives no other sign of it than the header.
+    // An owner that handles partial files, or asks for one cabinet, decides
+    // itself. Checked before the library opens the cabinet: a walk the
+    // library aborts at its first notification leaves the cabinet open.
+    if (!(aFlags & cefSingleCabinet) && !OnCopyPartialFile && StartsLaterInSet(FCabFileName))
+        throw ESTCabinet(Format(LoadResString(IDS_CAB_NOT_FIRST).c_str(), ExtractFileName(FCabFileName).c_str(),
+                                FirstCabinetOfSet(FCabFileName).c_str()),
+                         FDIERROR_USER_ABORT, 0);
     FKnownDir.clear();
 
     std::string current = FCabFileName;

@@ -489,6 +489,35 @@ TEST_F(CabReader, StartingInTheMiddleOfASetIsRefused)
     EXPECT_EQ(ReadFile(Dst + "last.txt"), "the last file\r\n");
 }
 
+// No file crosses a boundary, so only the header tells that the cabinet is
+// not the first; the message names the set's first member.
+TEST_F(CabReader, StartingInTheMiddleOfASetWithoutPartialFilesIsRefused)
+{
+    TFixtureSet set;
+    set.CabinetPerFile = true;
+    auto cabs = Make({{"one.bin", "1"}, {"two.bin", "2"}, {"three.bin", "3"}}, set);
+    ASSERT_EQ(cabs.size(), 3u);
+    auto e = Raised<ESTCabinet>([&] { Reader.Extract(cabs[2], Dst, 0); });
+    EXPECT_EQ(e.Message(), "Cabinet set3.cab is not the first of its set: start with set1.cab");
+    EXPECT_EQ(e.ErrorCode, FDIERROR_USER_ABORT);
+    EXPECT_FALSE(DirectoryExists(Dst));
+
+    // Asked for that one cabinet, the reader reads it.
+    Reader.Extract(cabs[2], Dst, cefSingleCabinet);
+    EXPECT_EQ(ListTree(Dst), std::vector<std::string>{"three.bin"});
+
+    // The set's first member is found through the chain of previous names,
+    // also when it is missing.
+    Patch(cabs[2], "set1.cab", "set2.cab");
+    DeleteFileA(cabs[0].c_str());
+    e = Raised<ESTCabinet>([&] { Reader.Extract(cabs[2], Dst, 0); });
+    EXPECT_EQ(e.Message(), "Cabinet set3.cab is not the first of its set: start with set1.cab");
+    // A ring of previous names ends the walk.
+    Patch(cabs[1], "set1.cab", "set3.cab");
+    e = Raised<ESTCabinet>([&] { Reader.Extract(cabs[2], Dst, 0); });
+    EXPECT_EQ(e.Message(), "Cabinet set3.cab is not the first of its set: start with set2.cab");
+}
+
 TEST_F(CabReader, OutOfMemoryInTheLibraryReachesTheCaller)
 {
     auto cabs = Make({{"a.txt", "a"}});

@@ -1,7 +1,10 @@
 #include "tests/e2e/Harness.h"
 
+#include <shlobj.h>
+#include <wrl/client.h>
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <cwctype>
 #include <stdexcept>
 
@@ -74,15 +77,43 @@ std::vector<std::string> TKitFolder::Listing() const
     return out;
 }
 
-TProcess::TProcess(const std::string& exe, const std::string& workDir)
+namespace {
+
+// The calling process's environment with the given "NAME=value" entries in
+// place of (or beside) the inherited ones, as a block for CreateProcess.
+std::string EnvironmentBlock(const std::vector<std::string>& overrides)
+{
+    auto nameOf = [](const std::string& entry) { return entry.substr(0, entry.find('=', 1)); };
+    std::vector<std::string> entries;
+    LPCH inherited = GetEnvironmentStringsA();
+    for (const char* p = inherited; p && *p; p += strlen(p) + 1) {
+        std::string entry = p;
+        bool replaced = std::any_of(overrides.begin(), overrides.end(),
+                                    [&](const std::string& o) { return SameText(nameOf(o), nameOf(entry)); });
+        if (!replaced)
+            entries.push_back(entry);
+    }
+    if (inherited)
+        FreeEnvironmentStringsA(inherited);
+    entries.insert(entries.end(), overrides.begin(), overrides.end());
+    std::string block;
+    for (const std::string& e : entries)
+        block += e + '\0';
+    return block + '\0';
+}
+
+} // namespace
+
+TProcess::TProcess(const std::string& exe, const std::string& workDir, const std::vector<std::string>& environment)
 {
     std::string dir = workDir.empty() ? ExtractFilePath(exe) : workDir;
     std::string commandLine = "\"" + exe + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &startup,
-                        &info))
+    std::string block = environment.empty() ? std::string() : EnvironmentBlock(environment);
+    if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                        block.empty() ? nullptr : block.data(), dir.c_str(), &startup, &info))
         throw std::runtime_error(Format("cannot start %s (error %lu)", exe.c_str(), GetLastError()));
     FProcess.reset(info.hProcess);
     FThread.reset(info.hThread);
@@ -253,6 +284,15 @@ int ComboSelection(HWND combo)
 bool IsChecked(HWND button)
 {
     return Request(button, BM_GETCHECK) == BST_CHECKED;
+}
+
+void SetChecked(HWND checkBox, bool checked)
+{
+    if (IsChecked(checkBox) == checked)
+        return;
+    Click(checkBox);
+    if (!WaitFor([&] { return IsChecked(checkBox) == checked; }, RequestTimeoutMs))
+        throw std::runtime_error("the check box does not follow the click");
 }
 
 void Click(HWND button)
@@ -478,4 +518,29 @@ void PressButton(HWND box, const std::wstring& text)
             return;
         }
     throw std::runtime_error("the box has no such button");
+}
+
+TShellLinkContents ReadShellLink(const std::string& file)
+{
+    using Microsoft::WRL::ComPtr;
+    ComPtr<IShellLinkA> link;
+    ComPtr<IPersistFile> persist;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void**>(link.GetAddressOf()))) ||
+        FAILED(link.As(&persist)))
+        throw std::runtime_error("no shell link object");
+    if (FAILED(persist->Load(AnsiToWide(file).c_str(), STGM_READ)))
+        throw std::runtime_error("cannot load the shortcut " + file);
+    TShellLinkContents out;
+    char buffer[MAX_PATH * 2] = "";
+    WIN32_FIND_DATAA data{};
+    link->GetPath(buffer, MAX_PATH, &data, SLGP_RAWPATH);
+    out.Path = buffer;
+    buffer[0] = 0;
+    link->GetWorkingDirectory(buffer, MAX_PATH);
+    out.WorkingDirectory = buffer;
+    buffer[0] = 0;
+    link->GetArguments(buffer, MAX_PATH);
+    out.Arguments = buffer;
+    return out;
 }

@@ -49,8 +49,11 @@ private:
 // A started program. The destructor ends it if it still runs.
 class TProcess {
 public:
-    // Starts exe with its own folder (or workDir) as current directory.
-    explicit TProcess(const std::string& exe, const std::string& workDir = "");
+    // Starts exe with its own folder (or workDir) as current directory. Each
+    // "NAME=value" of environment replaces or adds that variable in the
+    // environment the program inherits.
+    explicit TProcess(const std::string& exe, const std::string& workDir = "",
+                      const std::vector<std::string>& environment = {});
     TProcess(const TProcess&) = delete;
     TProcess& operator=(const TProcess&) = delete;
     ~TProcess();
@@ -93,6 +96,9 @@ std::wstring ComboItem(HWND combo, int index);
 std::vector<std::wstring> ComboItems(HWND combo);
 int ComboSelection(HWND combo);
 bool IsChecked(HWND button);
+// Clicks a check box as a user would until it shows the wanted state; raises
+// when it does not follow within the time-out.
+void SetChecked(HWND checkBox, bool checked);
 
 // Posts a click: a click may open a modal box in the other process, which a
 // sent message would wait for.
@@ -142,3 +148,11 @@ struct TMessageBoxContent {
 TMessageBoxContent ReadMessageBox(HWND box);
 // Clicks the box's button with that text ("OK").
 void PressButton(HWND box, const std::wstring& text);
+
+// What a shortcut file holds, read back through the shell's link object.
+struct TShellLinkContents {
+    std::string Path, WorkingDirectory, Arguments;
+};
+// Raises when the file cannot be loaded as a shortcut. The thread must have
+// initialised COM.
+TShellLinkContents ReadShellLink(const std::string& file);
