@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/Handle.h"
+#include "tests/ShellLinkReader.h"
 #include "tests/TestFiles.h"
 
 constexpr DWORD WaitTimeoutMs = 15000;
@@ -149,10 +150,3 @@ TMessageBoxContent ReadMessageBox(HWND box);
 // Clicks the box's button with that text ("OK").
 void PressButton(HWND box, const std::wstring& text);
 
-// What a shortcut file holds, read back through the shell's link object.
-struct TShellLinkContents {
-    std::string Path, WorkingDirectory, Arguments;
-};
-// Raises when the file cannot be loaded as a shortcut. The thread must have
-// initialised COM.
-TShellLinkContents ReadShellLink(const std::string& file);

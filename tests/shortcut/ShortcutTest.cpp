@@ -8,43 +8,12 @@
 #include "app/Shortcut.h"
 #include "core/FileSystem.h"
 #include "core/Strings.h"
+#include "tests/ShellLinkReader.h"
 #include "tests/TestFiles.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace {
-
-struct LinkContents {
-    std::string Path, WorkingDirectory, Arguments, Description;
-};
-
-LinkContents ReadLink(const std::string& file)
-{
-    ComPtr<IShellLinkA> link;
-    EXPECT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                              reinterpret_cast<void**>(link.GetAddressOf())));
-    ComPtr<IPersistFile> persist;
-    EXPECT_HRESULT_SUCCEEDED(link.As(&persist));
-    LinkContents out;
-    if (!persist || FAILED(persist->Load(AnsiToWide(file).c_str(), STGM_READ))) {
-        ADD_FAILURE() << "cannot load " << file;
-        return out;
-    }
-    char buffer[MAX_PATH * 2] = "";
-    WIN32_FIND_DATAA data{};
-    link->GetPath(buffer, MAX_PATH, &data, SLGP_RAWPATH);
-    out.Path = buffer;
-    buffer[0] = 0;
-    link->GetWorkingDirectory(buffer, MAX_PATH);
-    out.WorkingDirectory = buffer;
-    buffer[0] = 0;
-    link->GetArguments(buffer, MAX_PATH);
-    out.Arguments = buffer;
-    buffer[0] = 0;
-    link->GetDescription(buffer, MAX_PATH);
-    out.Description = buffer;
-    return out;
-}
 
 FILETIME LastWriteTime(const std::string& name)
 {
@@ -110,7 +79,7 @@ TEST(ShellLink, WritesTargetAndWorkingDirectoryForEveryDestinationForm)
         // None of the targets exists: the shortcut is written all the same.
         CreateShortcut(link, c.installDir);
         ASSERT_TRUE(FileExists(link));
-        LinkContents read = ReadLink(link);
+        TShellLinkContents read = ReadShellLink(link);
         EXPECT_EQ(read.Path, c.target);
         EXPECT_EQ(read.WorkingDirectory, c.workingDirectory);
         EXPECT_EQ(read.Arguments, "");
@@ -125,7 +94,7 @@ TEST(ShellLink, EmptyDestinationPointsIntoTheCurrentDriveRoot)
     ASSERT_TRUE(SetCurrentDirectoryA(dir.Path().c_str()));
     std::string link = dir.Path() + "Kelpa.lnk";
     CreateShortcut(link, "");
-    LinkContents read = ReadLink(link);
+    TShellLinkContents read = ReadShellLink(link);
     EXPECT_EQ(read.Path, dir.Path().substr(0, 2) + "\\Kelpa.EXE");
     EXPECT_EQ(read.WorkingDirectory, "");
 }
@@ -138,7 +107,7 @@ TEST(ShellLink, AnsiLinkNameReachesTheFileSystemAsUnicode)
     CreateShortcut(folder + "\\Kelpa.lnk", "C:\\Kelpa");
     std::wstring wide = AnsiToWide(dir.Path()) + L"Men\u00FC\\Kelpa.lnk";
     EXPECT_NE(GetFileAttributesW(wide.c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(ReadLink(folder + "\\Kelpa.lnk").Path, "C:\\Kelpa\\Kelpa.EXE");
+    EXPECT_EQ(ReadShellLink(folder + "\\Kelpa.lnk").Path, "C:\\Kelpa\\Kelpa.EXE");
 }
 
 TEST(ShellLink, ExistingFileIsLeftByteIdentical)
