@@ -20,16 +20,10 @@ export KLP_WINEPREFIX="$build/bench-prefix"
 "$root/scripts/prepare-prefix.sh"
 source "$root/scripts/wine-env.sh"
 state="$build/bench-x"
-mkdir -p "$state"
-export DISPLAY=$("$root/scripts/xvfb-start.sh" "$state")
-cleanup() {
-    wineserver -k >/dev/null 2>&1 || true
-    "$root/scripts/xvfb-stop.sh" "$state"
-}
-trap cleanup EXIT
+source "$root/scripts/virtual-display.sh"
+start_virtual_display "$state"
 wineserver -p >/dev/null 2>&1 || true
 
-winpath() { echo "Z:${1//\//\\}"; }
 run() {
     wine "$(winpath "$build/bench/StartupBench.exe")" "$1" \
         "$(winpath "$kit/KLPInst.exe")" "Kelpa editor installer" \

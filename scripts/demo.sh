@@ -28,7 +28,6 @@ if [ ! -f "$WINEPREFIX/.klp-ready" ]; then
     wineserver -w
     touch "$WINEPREFIX/.klp-ready"
 fi
-winpath() { echo "Z:${1//\//\\}"; }
 
 if [ -n "${DISPLAY:-}" ]; then
     echo "== starting the installer from $kit on $DISPLAY"
@@ -38,13 +37,8 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 state="$build/demo-x"
-mkdir -p "$state"
-export DISPLAY=$("$root/scripts/xvfb-start.sh" "$state")
-cleanup() {
-    wineserver -k >/dev/null 2>&1 || true
-    "$root/scripts/xvfb-stop.sh" "$state"
-}
-trap cleanup EXIT
+source "$root/scripts/virtual-display.sh"
+start_virtual_display "$state"
 echo "== installing the demo kit unattended on a virtual display"
 shot="$build/demo/screenshot"
 report="$build/demo/install-report.txt"

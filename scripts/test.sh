@@ -11,13 +11,8 @@ export KLP_WINEPREFIX="$build/wineprefix"
 "$root/scripts/prepare-prefix.sh"
 source "$root/scripts/wine-env.sh"
 
-display=$("$root/scripts/xvfb-start.sh" "$build")
-export DISPLAY="$display"
-cleanup() {
-    wineserver -k >/dev/null 2>&1 || true
-    "$root/scripts/xvfb-stop.sh" "$build"
-}
-trap cleanup EXIT
+source "$root/scripts/virtual-display.sh"
+start_virtual_display "$build"
 wineserver -p >/dev/null 2>&1 || true
 
 rm -rf "$build/test-results"

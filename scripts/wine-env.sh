@@ -8,3 +8,6 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}"
 export WINEARCH=win64
 mkdir -p "$HOME"
+
+# A Linux path as Windows programs see it, on Wine's Z: drive.
+winpath() { echo "Z:${1//\//\\}"; }
