@@ -5,7 +5,7 @@ set -euo pipefail
 need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 for p in g++-mingw-w64-i686 mingw-w64-i686-dev wine wine32:i386 wine64 xvfb xauth cmake ninja-build \
-         googletest gcab cabextract imagemagick x11-utils liblnk-utils python3 hyperfine; do
+         googletest gcab cabextract imagemagick python3; do
     have "$p" || need+=("$p")
 done
 [ ${#need[@]} -eq 0 ] && exit 0
