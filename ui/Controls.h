@@ -32,6 +32,22 @@ struct TCreateParams {
 // No colour of its own: the platform's default is used.
 constexpr COLORREF clDefault = CLR_INVALID;
 
+// Begins painting a window for a scope and ends it on every path, also when
+// drawing raises.
+class PaintScope {
+public:
+    explicit PaintScope(HWND aWnd) noexcept : FWnd(aWnd), FDc(BeginPaint(aWnd, &FPaint)) {}
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+    ~PaintScope() { EndPaint(FWnd, &FPaint); }
+    HDC Dc() const noexcept { return FDc; }
+
+private:
+    HWND FWnd;
+    PAINTSTRUCT FPaint;
+    HDC FDc;
+};
+
 class TWinControl : public TComponent {
 public:
     explicit TWinControl(TComponent* anOwner);

@@ -11,13 +11,11 @@ void TBevel::CreateParams(TCreateParams& aParams)
 LRESULT TBevel::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
 {
     if (aMsg == WM_PAINT) {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(Handle(), &ps);
+        PaintScope paint(Handle());
         RECT r;
         GetClientRect(Handle(), &r);
         // Shadow line outside, highlight inside: the lowered frame.
-        DrawEdge(dc, &r, EDGE_ETCHED, BF_RECT);
-        EndPaint(Handle(), &ps);
+        DrawEdge(paint.Dc(), &r, EDGE_ETCHED, BF_RECT);
         return 0;
     }
     if (aMsg == WM_NCHITTEST)
@@ -44,10 +42,8 @@ LRESULT TPanel::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
     case WM_ERASEBKGND:
         return TRUE; // WM_PAINT fills everything
     case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(Handle(), &ps);
-        Paint(dc);
-        EndPaint(Handle(), &ps);
+        PaintScope paint(Handle());
+        Paint(paint.Dc());
         return 0;
     }
     default:
@@ -116,10 +112,8 @@ LRESULT TImage::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
     case WM_ERASEBKGND:
         return TRUE;
     case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(Handle(), &ps);
-        Paint(dc);
-        EndPaint(Handle(), &ps);
+        PaintScope paint(Handle());
+        Paint(paint.Dc());
         return 0;
     }
     case WM_LBUTTONDOWN:
