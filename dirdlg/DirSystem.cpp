@@ -1,0 +1,7 @@
+#include "dirdlg/DirSystem.h"
+
+TDirSystem& DirSystem() noexcept
+{
+    static TDirSystem table;
+    return table;
+}
