@@ -5,9 +5,9 @@
 #include "app/uKelpaInstall.h"
 #include "core/Exceptions.h"
 #include "core/FileSystem.h"
-#include "tests/TestFiles.h"
+#include "harness/TestFiles.h"
 #include "tests/UiTestSupport.h"
-#include "tests/cab/CabFixtures.h"
+#include "harness/CabFixtures.h"
 #include "ui/Application.h"
 
 namespace {
