@@ -227,12 +227,12 @@ TEST_F(ArchivesBesideTest, SearchesTheExecutablesDirectoryNotTheCurrentOne)
     File("Kelpa.cab");
     TempDir elsewhere;
     WriteFile(elsewhere.Path() + "KelpaOther.cab", "MSCF");
-    char saved[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, saved);
-    SetCurrentDirectoryA(elsewhere.Path().c_str());
-    std::vector<std::string> found = ArchivesBeside(Exe());
-    std::vector<std::string> bare = ArchivesBeside("KLPInst.exe");
-    SetCurrentDirectoryA(saved);
+    std::vector<std::string> found, bare;
+    {
+        CurrentDirectoryScope inElsewhere(elsewhere.Path());
+        found = ArchivesBeside(Exe());
+        bare = ArchivesBeside("KLPInst.exe");
+    }
     EXPECT_EQ(std::vector<std::string>{"Kelpa.cab"}, found);
     // A name without a directory part searches the current directory.
     EXPECT_EQ(std::vector<std::string>{"KelpaOther.cab"}, bare);
