@@ -249,3 +249,24 @@ TEST(ArchiveLocation, RelativeNamesLieBesideTheProgram)
                               "/cabs/Kelpa.cab", "D:Kelpa.cab", ""})
         EXPECT_EQ(ArchiveLocation(typed, exe), typed);
 }
+
+TEST(DestinationLocation, FullPathsStandOthersArePlacedBesideTheProgramAndExpanded)
+{
+    const std::string exe = "C:\\Kit\\KLPInst.exe";
+    // A full path is used as it stands, whatever its form.
+    for (const char* typed : {"C:\\Program Files\\Kelpa", "C:\\Tools\\Kelpa\\", "D:\\", "C:/Tools/../Kelpa",
+                              "\\\\server\\share\\Kelpa"})
+        EXPECT_EQ(DestinationLocation(typed, exe), typed);
+    // A relative name lies beside the program, expanded; a final backslash stays.
+    EXPECT_EQ(DestinationLocation("Kelpa", exe), "C:\\Kit\\Kelpa");
+    EXPECT_EQ(DestinationLocation("Kelpa\\", exe), "C:\\Kit\\Kelpa\\");
+    EXPECT_EQ(DestinationLocation("..\\Kelpa", exe), "C:\\Kelpa");
+    EXPECT_EQ(DestinationLocation(".", exe), "C:\\Kit");
+
+    // From the root of the current drive, as proposed without a program-files
+    // directory: that drive's root, wherever the current directory is on it.
+    TempDir dir;
+    CurrentDirectoryScope inDir(dir.Path());
+    EXPECT_EQ(DestinationLocation("\\Kelpa", exe), dir.Path().substr(0, 2) + "\\Kelpa");
+    EXPECT_EQ(DestinationLocation("Kelpa", exe), "C:\\Kit\\Kelpa");
+}

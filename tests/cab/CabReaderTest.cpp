@@ -348,6 +348,7 @@ TEST_F(CabReader, SpanningIntoAMissingCabinetIsAborted)
     set.MaxCabinetSize = 40000;
     set.Compress = false;
     auto cabs = Make(SpanningFiles(), set);
+    ASSERT_GE(cabs.size(), 3u);
     DeleteFileA(cabs[2].c_str());
     auto e = Raised<ESTCabinet>([&] { Reader.Extract(cabs[0], Dst, 0); });
     EXPECT_EQ(e.Message(), "FDI aborted [0x000B]");
@@ -476,6 +477,7 @@ TEST_F(CabReader, StartingInTheMiddleOfASetIsRefused)
     set.MaxCabinetSize = 40000;
     set.Compress = false;
     auto cabs = Make(SpanningFiles(), set);
+    ASSERT_GE(cabs.size(), 2u);
     auto e = Raised<ESTCabinet>([&] { Reader.Extract(cabs[1], Dst, 0); });
     EXPECT_EQ(e.Message(), "Cabinet set2.cab is not the first of its set: start with set1.cab");
     // With a handler the owner decides.
