@@ -70,6 +70,12 @@ TEST_F(InstallRun, EmptyFieldsAreRefusedBeforeAnythingIsRead)
 
 TEST_F(InstallRun, AShortcutFolderThatCannotBeFoundIsReportedAfterTheFilesAreInPlace)
 {
+    // Where a shortcut would land if the empty folder were taken as the root;
+    // a fault must not leave it for the next run.
+    ASSERT_FALSE(FileExists("\\Kelpa.lnk")) << "left by an earlier run";
+    struct TRemove {
+        ~TRemove() { DeleteFileA("\\Kelpa.lnk"); }
+    } removeRootLink;
     Form.cStart->SetChecked(true);
     Form.StartMenuFolder = [] { return std::string(); };
     EXPECT_EQ(MessageOf([&] { Form.bOKClick(nullptr); }), "The Start menu folder could not be found");
@@ -107,9 +113,9 @@ TEST_F(InstallRun, ADestinationThatIsNotAFullPathIsPlacedBesideTheProgram)
     const std::string typed = "KelpaRelativeTarget";
     const std::string full = ExeDir() + typed;
     ASSERT_FALSE(DirectoryExists(full)) << "left by an earlier run";
-    struct Cleanup {
+    struct TRemoveTree {
         std::string Dir;
-        ~Cleanup() { RemoveTree(Dir); }
+        ~TRemoveTree() { RemoveTree(Dir); }
     } cleanup{full};
     TempDir links, elsewhere;
     CurrentDirectoryScope inElsewhere(elsewhere.Path());

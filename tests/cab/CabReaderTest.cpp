@@ -594,9 +594,9 @@ TEST_F(CabReader, NextCabinetsStampedBefore1980AreRead)
         set.MaxCabinetSize = c.CabinetPerFile ? 20000 : 40000;
         set.Compress = false;
         set.CabinetPerFile = c.CabinetPerFile;
-        std::vector<TFixtureFile> files = c.CabinetPerFile ? std::vector<TFixtureFile>{{"one.bin", NoiseBytes(15000, 1)},
-                                                                                      {"two.bin", NoiseBytes(15000, 2)}}
-                                                           : SpanningFiles();
+        std::vector<TFixtureFile> files = SpanningFiles();
+        if (c.CabinetPerFile)
+            files = {{"one.bin", NoiseBytes(15000, 1)}, {"two.bin", NoiseBytes(15000, 2)}};
         auto cabs = MakeCabinets(dir.Path(), files, set);
         ASSERT_GE(cabs.size(), 2u);
         for (size_t i = 1; i < cabs.size(); ++i)

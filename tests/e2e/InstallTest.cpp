@@ -330,6 +330,18 @@ TEST_F(InstallRun, RefusesAnEmptyDestinationOrArchiveWritingNothing)
     // A stored name that would land in the root of the current drive if an
     // empty destination were taken as "\".
     std::string probe = "KelpaEmptyFieldProbe.txt";
+    // Where the probe would land; a fault must not leave it for the next run.
+    const std::string rootProbe = Kit.Path().substr(0, 2) + "\\" + probe;
+    ASSERT_FALSE(FileExists(rootProbe)) << "left by an earlier run";
+    ASSERT_FALSE(FileExists("\\" + probe)) << "left by an earlier run";
+    struct TRemove {
+        std::vector<std::string> Names;
+        ~TRemove()
+        {
+            for (const std::string& name : Names)
+                DeleteFileA(name.c_str());
+        }
+    } removeProbes{{rootProbe, "\\" + probe}};
     MakeArchive(Kit.Path(), {{.StoredName = probe, .Content = "probe"}});
     std::vector<std::string> listing = Kit.Listing();
     std::string dest = Scratch.Path() + "Kelpa";
