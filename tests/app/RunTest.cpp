@@ -41,6 +41,7 @@ TEST(ApplicationStart, MinimisedStartWaitsBehindTheTaskbarEntry)
         EXPECT_FALSE(IsIconic(Application.Handle()));
         EXPECT_TRUE(IsWindowVisible(wnd));
         EXPECT_FALSE(IsIconic(wnd));
+        EXPECT_TRUE(fKLPInst->cbSource->Focused());
         RECT r;
         GetWindowRect(wnd, &r);
         EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2);
