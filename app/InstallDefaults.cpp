@@ -46,6 +46,19 @@ std::string ReadStringValue(HKEY key, const char* name)
     return text.substr(0, text.find('\0'));
 }
 
+bool IsSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
+
+// "C:\..." or "\\server\share...": a name that says where it is on its own.
+bool IsFullPath(const std::string& name)
+{
+    bool drive = name.size() >= 3 && name[1] == ':' && IsSeparator(name[2]);
+    bool unc = name.size() >= 2 && IsSeparator(name[0]) && IsSeparator(name[1]);
+    return drive || unc;
+}
+
 } // namespace
 
 std::string UnquotePath(const std::string& text)
@@ -99,4 +112,11 @@ std::string ArchiveLocation(const std::string& name, const std::string& exePath)
     if (name.empty() || rooted || withDrive)
         return name;
     return ExtractFilePath(exePath) + name;
+}
+
+std::string DestinationLocation(const std::string& typed, const std::string& exePath)
+{
+    if (IsFullPath(typed))
+        return typed;
+    return ExpandFileName(ArchiveLocation(typed, exePath));
 }

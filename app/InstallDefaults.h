@@ -29,3 +29,12 @@ std::vector<std::string> ArchivesBeside(const std::string& exePath);
 // directory is; a name with a drive, a UNC name or one from the root of a
 // drive is used as typed.
 std::string ArchiveLocation(const std::string& name, const std::string& exePath);
+
+// The directory an installation writes to for the destination typed in the
+// field. A full path (a drive with its backslash, or a UNC name) is used as it
+// stands; any other name is placed by ArchiveLocation's rule (a relative name
+// lies in the directory of exePath, a name from the root of a drive or with a
+// drive and no backslash is taken as typed) and expanded to a full path, so
+// that neither the extraction nor the shortcuts depend on the current
+// directory, which the directory chooser moves.
+std::string DestinationLocation(const std::string& typed, const std::string& exePath);

@@ -34,7 +34,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         Application.CreateForm(fKLPInst);
         Application.Run();
     } catch (...) {
-        Application.HandleException(std::current_exception());
+        Application.CaptureException();
+        Application.ShowPendingException();
     }
     // The main window and its components go first; the cabinet library may be
     // released only after the reader's context is gone.

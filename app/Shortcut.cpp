@@ -3,7 +3,7 @@
 #include <shlobj.h>
 #include <wrl/client.h>
 
-#include "core/Handle.h"
+#include "core/FileSystem.h"
 #include "core/Strings.h"
 
 using Microsoft::WRL::ComPtr;
@@ -31,17 +31,6 @@ HRESULT CreateShellLinkObject(IUnknown** object)
                             reinterpret_cast<void**>(object));
 }
 
-// True when the directory search finds an entry of that name that is not a
-// directory. Its time stamp does not matter: a file dated before 1980 (a
-// common "zero" date of copied or generated files) is still the user's file
-// and must not be overwritten by Save.
-static bool LinkFileExists(const std::string& name)
-{
-    WIN32_FIND_DATAA data;
-    FindHandle search(FindFirstFileA(name.c_str(), &data));
-    return search && !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // Asks object for interface T; a refusal, or a success without a pointer,
 // means the object does not offer it.
 template <typename T, typename U>
@@ -55,7 +44,9 @@ static ComPtr<T> Require(const ComPtr<U>& object)
 
 void CreateShortcut(const std::string& LinkFile, const std::string& InstallDir, const LinkObjectMaker& makeObject)
 {
-    if (LinkFileExists(LinkFile))
+    // Any file of that name, whatever its date, is the user's: Save must not
+    // overwrite it.
+    if (FileExists(LinkFile))
         return;
 
     // Every interface below sits in a ComPtr, so each one is released when

@@ -127,15 +127,17 @@ void TfKLPInst::bOKClick(TComponent*)
     if (eDestination->Text().empty())
         throw Exception("Choose the destination directory");
 
-    std::string destDir = IncludeTrailingBackslash(eDestination->Text());
+    // A destination that is not a full path is placed as an archive name is,
+    // never against the current directory; the field keeps what was typed.
+    std::string destination = DestinationLocation(eDestination->Text(), ModuleFileName());
     std::string cabFileName = ArchiveLocation(cbSource->Text(), ModuleFileName());
-    CabRead->Extract(cabFileName, destDir, 0);
-    // The shortcuts get the destination as typed: its form decides their
-    // working directory.
+    CabRead->Extract(cabFileName, IncludeTrailingBackslash(destination), 0);
+    // The shortcuts get the same full path, in the form typed (with or without
+    // a final backslash): that form decides their working directory.
     if (cStart->Checked())
-        CreateShortcut(ShortcutFileIn(StartMenuFolder(), StartMenuMissingMessage), eDestination->Text());
+        CreateShortcut(ShortcutFileIn(StartMenuFolder(), StartMenuMissingMessage), destination);
     if (cDesk->Checked())
-        CreateShortcut(ShortcutFileIn(DesktopFolder(), DesktopMissingMessage), eDestination->Text());
+        CreateShortcut(ShortcutFileIn(DesktopFolder(), DesktopMissingMessage), destination);
     MessageBoxA(nullptr, "Kelpa editor was installed", "", MB_OK | MB_ICONINFORMATION);
     Close();
 }

@@ -19,3 +19,11 @@ namespace CabIntfSeam {
 using HeapAlloc = void* (*)(size_t);
 HeapAlloc SetHeapAlloc(HeapAlloc anAlloc) noexcept;
 } // namespace CabIntfSeam
+
+namespace CabIntfSeam {
+// Replaces the CreateFileA behind the file helpers (null restores it); returns
+// the previous one. Lets a test refuse an open the way Windows does where Wine
+// grants it (a read-only file opened for writing by root).
+using FileCreator = HANDLE(WINAPI*)(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
+FileCreator SetFileCreator(FileCreator aCreator) noexcept;
+} // namespace CabIntfSeam

@@ -5,6 +5,7 @@
 
 namespace {
 
+// A name the system opens as a device wherever it stands in a path.
 bool IsDeviceName(std::string component)
 {
     // The system ignores an extension and trailing blanks after a device name.
@@ -36,6 +37,13 @@ bool IsParentReference(const std::string& component)
     return dots >= 2;
 }
 
+// A file-name component that opens a device or that a search takes for a
+// pattern: unsafe for every name that comes out of a cabinet.
+bool IsReservedComponent(const std::string& component)
+{
+    return IsDeviceName(component) || component.find_first_of("*?") != std::string::npos;
+}
+
 } // namespace
 
 bool IsSafeStoredName(const std::string& aName)
@@ -48,7 +56,7 @@ bool IsSafeStoredName(const std::string& aName)
         if (end == std::string::npos)
             end = aName.size();
         std::string component = aName.substr(start, end - start);
-        if (IsParentReference(component) || IsDeviceName(component))
+        if (IsParentReference(component) || IsReservedComponent(component))
             return false;
         start = end + 1;
     }
@@ -57,5 +65,7 @@ bool IsSafeStoredName(const std::string& aName)
 
 bool IsBareCabinetName(const std::string& aName)
 {
-    return aName.find_first_of("\\/:") == std::string::npos;
+    // A device beside the kit could hang the only thread on a read; a pattern
+    // would pass the existence check for whatever it matches.
+    return aName.find_first_of("\\/:") == std::string::npos && !IsReservedComponent(aName);
 }

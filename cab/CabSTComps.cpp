@@ -17,7 +17,6 @@ namespace {
 // created when missing, binary.
 constexpr int DestOpenFlags = cabO_WRONLY | cabO_SEQUENTIAL | cabO_CREAT | cabO_BINARY;
 constexpr int DestPermission = cabS_IREAD | cabS_IWRITE;
-constexpr DWORD StampedAttributes = 0x27;
 
 std::string Str(const char* s)
 {
@@ -110,6 +109,8 @@ void TSTCabReader::Extract(const std::string& aCabFileName, const std::string& a
         throw ESTCabinet(Format(LoadResString(IDS_CAB_NOT_FIRST).c_str(), ExtractFileName(FCabFileName).c_str(),
                                 FirstCabinetOfSet(FCabFileName).c_str()),
                          FDIERROR_USER_ABORT, 0);
+    if (std::optional<std::string> unsafe = UnsafeNextCabinetName(FCabFileName, !(aFlags & cefSingleCabinet)))
+        RaiseUnsafeName(*unsafe);
     FKnownDir.clear();
 
     std::string current = FCabFileName;
@@ -193,7 +194,8 @@ INT_PTR TSTCabReader::NotifyCabinetInfo(TFDINOTIFICATION& n, bool& anAbort)
 {
     std::string next = Str(n.psz1), path = Str(n.psz3);
     // The library would open whatever the name points at, relative to this
-    // cabinet's folder.
+    // cabinet's folder. Extract checked the set in the kit's folder already;
+    // this catches a member that a handler found elsewhere.
     if (!IsBareCabinetName(next))
         RaiseUnsafeName(next);
     FNextCabFileName = next.empty() ? std::string() : CabJoinPath({path, next});
@@ -331,8 +333,8 @@ INT_PTR TSTCabReader::NotifyCloseFile(TFDINOTIFICATION& n, bool& anAbort)
     return 1;
 }
 
-// Checks that the file holds all it should, cuts an old longer content, sets
-// its times through the open handle, closes it and sets its attributes. A file
+// Checks that the file holds all it should, cuts an old longer content, then
+// stamps and closes it (times through the open handle, attributes after). A file
 // that could not be completed is closed without a stamp and reported: the
 // library itself ignores failed writes.
 void TSTCabReader::FinishFile(const TOpenFile& aFile, INT_PTR aHandle, int32_t aCarriedError,
@@ -352,17 +354,9 @@ void TSTCabReader::FinishFile(const TOpenFile& aFile, INT_PTR aHandle, int32_t a
         CabFileClose(aHandle, ignored);
         RaiseError(FDIERROR_TARGET_FILE, error);
     }
-    uint32_t key = (static_cast<uint32_t>(n.date) << 16) | n.time;
-    if (key != FStampKey)
-        FStampKey = CabDosToUtcFileTime(n.date, n.time, FStampUtc) ? key : 0xFFFFFFFF;
-    if (FStampKey == key)
-        SetFileTime(h, &FStampUtc, nullptr, &FStampUtc);
-    CabFileClose(aHandle, ignored);
-    // After the times, so that a file that becomes read-only is stamped already.
     // A new file already carries exactly the archive bit.
-    DWORD attrs = n.attribs & StampedAttributes;
-    if (aFile.Existed || attrs != FILE_ATTRIBUTE_ARCHIVE)
-        SetFileAttributesA(aFile.DstName.c_str(), attrs);
+    CabFileStampAndClose(aHandle, aFile.DstName.c_str(), n.date, n.time, n.attribs,
+                         aFile.Existed ? TCabStampAttrs::csaAlways : TCabStampAttrs::csaNewFile, &FStampTimes);
 }
 
 INT_PTR TSTCabReader::NotifyNextCabinet(TFDINOTIFICATION& n, bool& anAbort)

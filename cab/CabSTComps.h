@@ -9,6 +9,7 @@
 
 #include "cab/CabCallbacks.h"
 #include "cab/CabErrors.h"
+#include "cab/CabFiles.h"
 #include "cab/CabIntf.h"
 #include "core/Component.h"
 #include "core/ExceptionSlot.h"
@@ -118,7 +119,6 @@ private:
     // The last directory known to exist, so that files of one folder cost no check.
     std::string FKnownDir;
     // The last converted stamp: files of one cabinet share few date/time pairs.
-    uint32_t FStampKey = 0xFFFFFFFF;
-    FILETIME FStampUtc{};
+    TCabStampTimes FStampTimes;
     ExceptionSlot FPending;
 };

@@ -11,7 +11,7 @@ namespace {
 
 // Header fields by offset; flag bits of the header.
 constexpr size_t FixedHeaderSize = 36, FlagsOffset = 30, SetIDOffset = 32;
-constexpr uint16_t HasPrevious = 0x0001, HasReserve = 0x0004;
+constexpr uint16_t HasPrevious = 0x0001, HasNext = 0x0002, HasReserve = 0x0004;
 // The fixed part, the reserve sizes, the largest reserve and two names.
 constexpr size_t LongestHeader = FixedHeaderSize + 4 + 65535 + 2 * 256;
 
@@ -19,6 +19,19 @@ uint16_t Word(const std::vector<char>& bytes, size_t offset)
 {
     return static_cast<uint16_t>(static_cast<unsigned char>(bytes[offset]) |
                                  static_cast<unsigned char>(bytes[offset + 1]) << 8);
+}
+
+// The zero-terminated string at offset; false when it runs past the end.
+bool ReadString(const std::vector<char>& bytes, size_t& offset, std::string& aText)
+{
+    size_t end = offset;
+    while (end < bytes.size() && bytes[end] != 0)
+        ++end;
+    if (end >= bytes.size())
+        return false;
+    aText.assign(bytes.data() + offset, end - offset);
+    offset = end + 1;
+    return true;
 }
 
 } // namespace
@@ -46,14 +59,12 @@ std::optional<TCabSetPlace> ReadCabSetPlace(const std::string& aCabFile)
         at += 4 + Word(bytes, at);
     }
     place.HasPrevious = (flags & HasPrevious) != 0;
-    if (place.HasPrevious) {
-        size_t end = at;
-        while (end < got && bytes[end] != 0)
-            ++end;
-        if (end >= got)
-            return std::nullopt;
-        place.Previous.assign(bytes.data() + at, end - at);
-    }
+    place.HasNext = (flags & HasNext) != 0;
+    std::string disk;
+    if (place.HasPrevious && !(ReadString(bytes, at, place.Previous) && ReadString(bytes, at, disk)))
+        return std::nullopt;
+    if (place.HasNext && !ReadString(bytes, at, place.Next))
+        return std::nullopt;
     return place;
 }
 
@@ -77,4 +88,23 @@ std::string FirstCabinetOfSet(const std::string& aCabFile)
         place = previous;
     }
     return first;
+}
+
+std::optional<std::string> UnsafeNextCabinetName(const std::string& aCabFile, bool aWholeSet)
+{
+    std::string dir = ExtractFilePath(aCabFile);
+    std::vector<std::string> seen{ExtractFileName(aCabFile)};
+    std::optional<TCabSetPlace> place = ReadCabSetPlace(aCabFile);
+    while (place && place->HasNext && !place->Next.empty()) {
+        if (!IsBareCabinetName(place->Next))
+            return place->Next;
+        if (!aWholeSet)
+            break;
+        for (const std::string& name : seen)
+            if (SameText(name, place->Next))
+                return std::nullopt;
+        seen.push_back(place->Next);
+        place = ReadCabSetPlace(dir + place->Next);
+    }
+    return std::nullopt;
 }

@@ -15,7 +15,7 @@ std::string SysErrorMessage(DWORD errorCode)
 
 EOSError::EOSError(DWORD errorCode)
     : Exception(errorCode == 0 ? std::string("A call to an OS function failed")
-                               : Format("System Error.  Code: %lu.\r\n%s", static_cast<unsigned long>(errorCode),
+                               : Format("System Error.  Code: %d.\r\n%s", static_cast<int>(errorCode),
                                         SysErrorMessage(errorCode).c_str())),
       ErrorCode(errorCode)
 {

@@ -18,7 +18,8 @@ protected:
 };
 
 // A failed operating-system call. Takes the code in the constructor so that no
-// later call can change what GetLastError reports.
+// later call can change what GetLastError reports. The message shows the code
+// as a signed number: 0x80004005 reads -2147467259.
 class EOSError : public Exception {
 public:
     explicit EOSError(DWORD errorCode);

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "core/Strings.h"
+
 TDirectorySearch::TDirectorySearch(const std::string& pattern, DWORD attrMask)
     : FPattern(pattern), FExclude(~attrMask & (faHidden | faSysFile | faVolumeID | faDirectory))
 {
@@ -39,13 +41,14 @@ bool TDirectorySearch::Next()
 
 bool FileExists(const std::string& name)
 {
+    // Only the kind of entry counts: a file stamped before 1980 or after 2107
+    // (reproducible builds stamp their output with such dates) is still there.
+    // A pattern names no file, though the search would match it.
+    if (ExtractFileName(name).find_first_of("*?") != std::string::npos)
+        return false;
     WIN32_FIND_DATAA data;
     FindHandle h(FindFirstFileA(name.c_str(), &data));
-    if (!h || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        return false;
-    FILETIME local;
-    WORD date, time;
-    return FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) && FileTimeToDosDateTime(&local, &date, &time);
+    return h && !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool DirectoryExists(const std::string& name)

@@ -40,8 +40,9 @@ private:
 constexpr DWORD faReadOnly = 0x01, faHidden = 0x02, faSysFile = 0x04, faVolumeID = 0x08, faDirectory = 0x10,
                 faArchive = 0x20, faAnyFile = 0x3F;
 
-// True when a directory search finds a non-directory entry of that name whose
-// time stamp converts to a local DOS date and time.
+// True when a directory search finds an entry of that name that is not a
+// directory, whatever its time stamp. A name whose last part holds "*" or "?"
+// is a pattern, not a file: false.
 bool FileExists(const std::string& name);
 bool DirectoryExists(const std::string& name);
 // The full path of name against the current directory; "" gives "".

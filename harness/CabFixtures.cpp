@@ -178,6 +178,9 @@ std::vector<std::string> MakeCabinets(const std::string& dir, const std::vector<
             break;
         cabinets.push_back(full);
     }
+    // Every caller takes the first cabinet: none must end the test early.
+    if (cabinets.empty())
+        throw std::runtime_error("no cabinet was written for " + dir + options.NamePattern);
     return cabinets;
 }
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 // 2021-06-15 10:20:30 as a DOS date and time.
-constexpr uint16_t FixtureDate = ((2021 - 1980) << 9) | (6 << 5) | 15;
-constexpr uint16_t FixtureTime = (10 << 11) | (20 << 5) | (30 / 2);
+constexpr uint16_t FixtureDate = 0x52CF;
+constexpr uint16_t FixtureTime = 0x528F;
 
 struct TFixtureFile {
     std::string StoredName;
@@ -33,7 +33,8 @@ struct TFixtureSet {
 };
 
 // Writes the cabinets into dir (ending in a backslash); returns their full
-// names in order. Raises std::runtime_error when the library refuses.
+// names in order, never none. Raises std::runtime_error when the library
+// refuses or no cabinet was written.
 std::vector<std::string> MakeCabinets(const std::string& dir, const std::vector<TFixtureFile>& files,
                                       const TFixtureSet& options = {});
 

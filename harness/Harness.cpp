@@ -104,12 +104,17 @@ std::string EnvironmentBlock(const std::vector<std::string>& overrides)
 
 } // namespace
 
-TProcess::TProcess(const std::string& exe, const std::string& workDir, const std::vector<std::string>& environment)
+TProcess::TProcess(const std::string& exe, const std::string& workDir, const std::vector<std::string>& environment,
+                   int showCommand)
 {
     std::string dir = workDir.empty() ? ExtractFilePath(exe) : workDir;
     std::string commandLine = "\"" + exe + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
+    if (showCommand >= 0) {
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = static_cast<WORD>(showCommand);
+    }
     PROCESS_INFORMATION info{};
     std::string block = environment.empty() ? std::string() : EnvironmentBlock(environment);
     if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,

@@ -52,9 +52,11 @@ class TProcess {
 public:
     // Starts exe with its own folder (or workDir) as current directory. Each
     // "NAME=value" of environment replaces or adds that variable in the
-    // environment the program inherits.
+    // environment the program inherits. A showCommand of 0 or more is handed
+    // over in the start-up information, as a shortcut set to start
+    // minimised or maximised does.
     explicit TProcess(const std::string& exe, const std::string& workDir = "",
-                      const std::vector<std::string>& environment = {});
+                      const std::vector<std::string>& environment = {}, int showCommand = -1);
     TProcess(const TProcess&) = delete;
     TProcess& operator=(const TProcess&) = delete;
     ~TProcess();

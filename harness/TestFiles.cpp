@@ -26,6 +26,30 @@ TempDir::~TempDir()
     RemoveTree(FPath);
 }
 
+std::string CurrentDirectory()
+{
+    std::vector<char> buffer(MAX_PATH);
+    for (;;) {
+        DWORD n = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+        if (n == 0)
+            throw std::runtime_error("cannot read the current directory");
+        if (n < buffer.size())
+            return std::string(buffer.data(), n);
+        buffer.resize(n);
+    }
+}
+
+CurrentDirectoryScope::CurrentDirectoryScope(const std::string& dir) : FSaved(CurrentDirectory())
+{
+    if (!SetCurrentDirectoryA(dir.c_str()))
+        throw std::runtime_error("cannot enter " + dir);
+}
+
+CurrentDirectoryScope::~CurrentDirectoryScope()
+{
+    SetCurrentDirectoryA(FSaved.c_str());
+}
+
 void WriteFile(const std::string& name, const std::string& content)
 {
     FileHandle f(CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -18,6 +18,21 @@ private:
     std::string FPath;
 };
 
+// Makes dir the process's current directory for a scope and restores the one
+// it found when it goes. Raises std::runtime_error when dir cannot be entered.
+class CurrentDirectoryScope {
+public:
+    explicit CurrentDirectoryScope(const std::string& dir);
+    CurrentDirectoryScope(const CurrentDirectoryScope&) = delete;
+    CurrentDirectoryScope& operator=(const CurrentDirectoryScope&) = delete;
+    ~CurrentDirectoryScope();
+
+private:
+    std::string FSaved;
+};
+// The process's current directory, as the system reports it.
+std::string CurrentDirectory();
+
 void WriteFile(const std::string& name, const std::string& content);
 std::string ReadFile(const std::string& name);
 // Removes a tree, clearing read-only, hidden and system bits on the way.

@@ -218,9 +218,16 @@ void TApplication::Restore()
     ShowWindow(wnd, SW_RESTORE);
     std::vector<HWND> forms;
     forms.swap(FMinimizedForms);
-    for (HWND form : forms)
-        if (IsWindow(form))
+    for (HWND form : forms) {
+        if (!IsWindow(form))
+            continue;
+        // Through the form, so that a main form that started minimised is
+        // placed as on any first showing.
+        if (auto* object = dynamic_cast<TForm*>(TWinControl::FromHandle(form)))
+            object->Show(SW_SHOWNA);
+        else
             ShowWindow(form, SW_SHOW);
+    }
     if (FMainForm && FMainForm->HandleAllocated() && IsWindowVisible(FMainForm->Handle()))
         SetActiveWindow(FMainForm->Handle());
 }
@@ -235,17 +242,30 @@ void TApplication::Terminate() noexcept
 
 void TApplication::CaptureException() noexcept
 {
-    FPending.Capture();
+    try {
+        FPending.push_back(std::current_exception());
+    } catch (...) {
+        FUnqueued.Capture();
+    }
 }
 
 void TApplication::ShowPendingException()
 {
-    while (FPending.Pending()) {
-        try {
-            FPending.Rethrow();
-        } catch (...) {
-            HandleException(std::current_exception());
+    // Taken off the queue before it is shown: the box runs a message loop of
+    // its own, whose handlers may queue more.
+    while (!FPending.empty() || FUnqueued.Pending()) {
+        std::exception_ptr next;
+        if (!FPending.empty()) {
+            next = FPending.front();
+            FPending.pop_front();
+        } else {
+            try {
+                FUnqueued.Rethrow();
+            } catch (...) {
+                next = std::current_exception();
+            }
         }
+        HandleException(next);
     }
 }
 
@@ -332,20 +352,41 @@ void TApplication::ProcessMessages()
     ShowPendingException();
 }
 
+int MainFormShowCommand(const STARTUPINFOA& anInfo)
+{
+    if (!(anInfo.dwFlags & STARTF_USESHOWWINDOW))
+        return SW_SHOWNORMAL;
+    switch (anInfo.wShowWindow) {
+    case SW_SHOWMAXIMIZED: return SW_SHOWMAXIMIZED;
+    case SW_SHOWMINIMIZED:
+    case SW_MINIMIZE:
+    case SW_FORCEMINIMIZE: return SW_SHOWMINIMIZED;
+    case SW_SHOWMINNOACTIVE: return SW_SHOWMINNOACTIVE;
+    default: return SW_SHOWNORMAL;
+    }
+}
+
 void TApplication::ShowMainForm()
 {
-    int show = SW_SHOWNORMAL;
     STARTUPINFOA info{};
     info.cb = sizeof info;
     GetStartupInfoA(&info);
-    if (info.dwFlags & STARTF_USESHOWWINDOW) {
-        if (info.wShowWindow == SW_SHOWMAXIMIZED)
-            show = SW_SHOWMAXIMIZED;
-        else if (info.wShowWindow == SW_SHOWMINNOACTIVE)
-            show = SW_SHOWMINNOACTIVE;
+    ShowMainForm(MainFormShowCommand(info));
+}
+
+void TApplication::ShowMainForm(int aShowCommand)
+{
+    HWND wnd = Handle();
+    ShowWindow(wnd, SW_SHOWNOACTIVATE);
+    if (aShowCommand != SW_SHOWMINIMIZED && aShowCommand != SW_SHOWMINNOACTIVE) {
+        FMainForm->Show(aShowCommand);
+        return;
     }
-    ShowWindow(Handle(), SW_SHOWNOACTIVATE);
-    FMainForm->Show(show);
+    // As the minimise button does: only the taskbar entry is minimised, and
+    // the form waits hidden until the entry is restored. A minimised form of
+    // its own would lie on the desktop as a loose title bar.
+    FMinimizedForms.push_back(FMainForm->Handle());
+    ShowWindow(wnd, aShowCommand);
 }
 
 void TApplication::Run()
@@ -354,7 +395,7 @@ void TApplication::Run()
         try {
             ShowMainForm();
         } catch (...) {
-            HandleException(std::current_exception());
+            CaptureException();
         }
         ShowPendingException();
     }

@@ -4,6 +4,7 @@
 // error box, the message loop, and the one place where an exception that
 // escaped an event handler is shown.
 #include <windows.h>
+#include <deque>
 #include <exception>
 #include <functional>
 #include <string>
@@ -23,6 +24,11 @@ std::string ErrorBoxText(const std::string& aMessage, UINT aCodePage = CP_ACP);
 // The message text of any exception: Exception's message, what() of other
 // standard exceptions.
 std::string ExceptionMessage(std::exception_ptr anException);
+
+// The show command of the main form for the process's start-up information:
+// SW_SHOWMAXIMIZED, SW_SHOWMINIMIZED (for every minimising command that
+// activates), SW_SHOWMINNOACTIVE, or SW_SHOWNORMAL for anything else.
+int MainFormShowCommand(const STARTUPINFOA& anInfo);
 
 // Shows a text the way the application shows errors.
 using TErrorDisplay = std::function<void(const std::string& aText)>;
@@ -58,6 +64,10 @@ public:
 
     // Shows the main form and dispatches messages until it has closed.
     void Run();
+    // Shows the main form with a command of MainFormShowCommand: a minimised
+    // start minimises the taskbar entry and keeps the form hidden until the
+    // entry is restored. Run does this with the start-up information.
+    void ShowMainForm(int aShowCommand);
     // Asks the message loop to end.
     void Terminate() noexcept;
     bool Terminated() const noexcept { return FTerminated; }
@@ -73,9 +83,11 @@ public:
     void DestroyForms() noexcept;
 
     // Stores the exception being handled, for the loop to show; for the fences
-    // at the boundaries where the platform calls us.
+    // at the boundaries where the platform calls us. Every one is kept: an
+    // inner handler's exception and the outer one's that follows are both shown.
     void CaptureException() noexcept;
-    // Shows a stored exception, if one waits.
+    // Shows the stored exceptions, one box each, in the order they were raised;
+    // one raised while a box is open is shown after the ones before it.
     void ShowPendingException();
     // Shows an exception: cancels the mouse capture, applies the full-stop
     // rule and hands the text to the error display.
@@ -100,7 +112,9 @@ private:
     std::string FTitle;
     TForm* FMainForm = nullptr;
     TWinControl* FWindow = nullptr;
-    ExceptionSlot FPending;
+    std::deque<std::exception_ptr> FPending;
+    // Takes the one exception that could not be queued for want of memory.
+    ExceptionSlot FUnqueued;
     std::vector<HWND> FMinimizedForms;
 };
 

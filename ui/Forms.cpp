@@ -212,7 +212,10 @@ void TForm::DoCreate()
         if (OnCreate)
             OnCreate(this);
     } catch (...) {
-        Application.HandleException(std::current_exception());
+        // Queued behind anything raised while the controls were made, so that
+        // each is shown in the order raised.
+        Application.CaptureException();
+        Application.ShowPendingException();
     }
 }
 

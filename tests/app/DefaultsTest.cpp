@@ -229,12 +229,12 @@ TEST_F(ArchivesBesideTest, SearchesTheExecutablesDirectoryNotTheCurrentOne)
     File("Kelpa.cab");
     TempDir elsewhere;
     WriteFile(elsewhere.Path() + "KelpaOther.cab", "MSCF");
-    char saved[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, saved);
-    SetCurrentDirectoryA(elsewhere.Path().c_str());
-    std::vector<std::string> found = ArchivesBeside(Exe());
-    std::vector<std::string> bare = ArchivesBeside("KLPInst.exe");
-    SetCurrentDirectoryA(saved);
+    std::vector<std::string> found, bare;
+    {
+        CurrentDirectoryScope inElsewhere(elsewhere.Path());
+        found = ArchivesBeside(Exe());
+        bare = ArchivesBeside("KLPInst.exe");
+    }
     EXPECT_EQ(std::vector<std::string>{"Kelpa.cab"}, found);
     // A name without a directory part searches the current directory.
     EXPECT_EQ(std::vector<std::string>{"KelpaOther.cab"}, bare);
@@ -250,4 +250,25 @@ TEST(ArchiveLocation, RelativeNamesLieBesideTheProgram)
     for (const char* typed : {"D:\\cabs\\Kelpa.cab", "\\cabs\\Kelpa.cab", "\\\\server\\share\\Kelpa.cab",
                               "/cabs/Kelpa.cab", "D:Kelpa.cab", ""})
         EXPECT_EQ(ArchiveLocation(typed, exe), typed);
+}
+
+TEST(DestinationLocation, FullPathsStandOthersArePlacedBesideTheProgramAndExpanded)
+{
+    const std::string exe = "C:\\Kit\\KLPInst.exe";
+    // A full path is used as it stands, whatever its form.
+    for (const char* typed : {"C:\\Program Files\\Kelpa", "C:\\Tools\\Kelpa\\", "D:\\", "C:/Tools/../Kelpa",
+                              "\\\\server\\share\\Kelpa"})
+        EXPECT_EQ(DestinationLocation(typed, exe), typed);
+    // A relative name lies beside the program, expanded; a final backslash stays.
+    EXPECT_EQ(DestinationLocation("Kelpa", exe), "C:\\Kit\\Kelpa");
+    EXPECT_EQ(DestinationLocation("Kelpa\\", exe), "C:\\Kit\\Kelpa\\");
+    EXPECT_EQ(DestinationLocation("..\\Kelpa", exe), "C:\\Kelpa");
+    EXPECT_EQ(DestinationLocation(".", exe), "C:\\Kit");
+
+    // From the root of the current drive, as proposed without a program-files
+    // directory: that drive's root, wherever the current directory is on it.
+    TempDir dir;
+    CurrentDirectoryScope inDir(dir.Path());
+    EXPECT_EQ(DestinationLocation("\\Kelpa", exe), dir.Path().substr(0, 2) + "\\Kelpa");
+    EXPECT_EQ(DestinationLocation("Kelpa", exe), "C:\\Kit\\Kelpa");
 }

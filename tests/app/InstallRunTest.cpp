@@ -2,12 +2,17 @@
 // anything, and a shortcut folder that cannot be found.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "app/uKelpaInstall.h"
 #include "core/Exceptions.h"
 #include "core/FileSystem.h"
+#include "harness/CabFixtures.h"
+#include "harness/ShellLinkReader.h"
 #include "harness/TestFiles.h"
 #include "tests/UiTestSupport.h"
-#include "harness/CabFixtures.h"
+#include "tests/cab/CabTestSupport.h"
 #include "ui/Application.h"
 
 namespace {
@@ -26,9 +31,10 @@ class InstallRun : public testing::Test {
 protected:
     void SetUp() override
     {
-        Archive = MakeCabinets(Source.Path(), {{"Kelpa.EXE", "MZ"}, {"docs\\ReadMe.txt", "read me"}},
-                               {.NamePattern = "Kelpa%d.cab"})
-                      .front();
+        std::vector<std::string> cabinets = MakeCabinets(
+            Source.Path(), {{"Kelpa.EXE", "MZ"}, {"docs\\ReadMe.txt", "read me"}}, {.NamePattern = "Kelpa%d.cab"});
+        ASSERT_EQ(cabinets.size(), 1u);
+        Archive = cabinets.front();
         Form.cbSource->SetText(Archive);
         Form.eDestination->SetText(Target.Path() + "Kelpa");
         Form.Show();
@@ -64,6 +70,12 @@ TEST_F(InstallRun, EmptyFieldsAreRefusedBeforeAnythingIsRead)
 
 TEST_F(InstallRun, AShortcutFolderThatCannotBeFoundIsReportedAfterTheFilesAreInPlace)
 {
+    // Where a shortcut would land if the empty folder were taken as the root;
+    // a fault must not leave it for the next run.
+    ASSERT_FALSE(FileExists("\\Kelpa.lnk")) << "left by an earlier run";
+    struct TRemove {
+        ~TRemove() { DeleteFileA("\\Kelpa.lnk"); }
+    } removeRootLink;
     Form.cStart->SetChecked(true);
     Form.StartMenuFolder = [] { return std::string(); };
     EXPECT_EQ(MessageOf([&] { Form.bOKClick(nullptr); }), "The Start menu folder could not be found");
@@ -91,4 +103,57 @@ TEST_F(InstallRun, ACabinetFailureEndsTheRunBeforeAnyShortcut)
         EXPECT_EQ(e.Message().rfind("Cabinet not found [0x0001]", 0), 0u) << e.Message();
     }
     EXPECT_FALSE(FileExists(links.Path() + "Kelpa.lnk"));
+}
+
+// A destination typed without a drive lies beside the program, like a bare
+// archive name, and the extraction and both shortcuts get its full path,
+// wherever the current directory stands. The field keeps what was typed.
+TEST_F(InstallRun, ADestinationThatIsNotAFullPathIsPlacedBesideTheProgram)
+{
+    const std::string typed = "KelpaRelativeTarget";
+    const std::string full = ExeDir() + typed;
+    ASSERT_FALSE(DirectoryExists(full)) << "left by an earlier run";
+    struct TRemoveTree {
+        std::string Dir;
+        ~TRemoveTree() { RemoveTree(Dir); }
+    } cleanup{full};
+    TempDir links, elsewhere;
+    CurrentDirectoryScope inElsewhere(elsewhere.Path());
+    Form.eDestination->SetText(typed);
+    Form.cStart->SetChecked(true);
+    Form.cDesk->SetChecked(true);
+    Form.StartMenuFolder = [&] { return links.Path() + "menu"; };
+    Form.DesktopFolder = [&] { return links.Path() + "desk"; };
+    ASSERT_TRUE(CreateDirectoryA((links.Path() + "menu").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((links.Path() + "desk").c_str(), nullptr));
+    // The success box is shown with MessageBoxA itself: answer it from another
+    // thread, which ends with the run either way.
+    std::atomic<bool> done = false;
+    std::thread answer([&] {
+        while (!done) {
+            if (HWND box = FindWindowA("#32770", "")) {
+                PostMessageA(box, WM_COMMAND, IDOK, 0);
+                return;
+            }
+            Sleep(20);
+        }
+    });
+    try {
+        Form.bOKClick(nullptr);
+    } catch (...) {
+        done = true;
+        answer.join();
+        throw;
+    }
+    done = true;
+    answer.join();
+
+    EXPECT_EQ(ReadFile(full + "\\docs\\ReadMe.txt"), "read me");
+    EXPECT_EQ(ListTree(elsewhere.Path()), std::vector<std::string>{});
+    for (const char* folder : {"menu", "desk"}) {
+        TShellLinkContents link = ReadShellLink(links.Path() + folder + "\\Kelpa.lnk");
+        EXPECT_EQ(link.Path, full + "\\Kelpa.EXE") << folder;
+        EXPECT_EQ(link.WorkingDirectory, ExeDir().substr(0, ExeDir().size() - 1)) << folder;
+    }
+    EXPECT_EQ(Form.eDestination->Text(), typed);
 }

@@ -16,6 +16,78 @@ void PostClick(TButton* aButton, int anId)
 }
 } // namespace
 
+// Started minimised (by a shortcut or another program), the window waits
+// behind the taskbar entry as after its minimise button, and restoring the
+// entry brings it back where a normal start puts it. Runs before the loop test:
+// that one ends the loop for the process.
+TEST(ApplicationStart, MinimisedStartWaitsBehindTheTaskbarEntry)
+{
+    std::vector<std::string> shown;
+    Application.ErrorDisplay = [&](const std::string& aText) { shown.push_back(aText); };
+    for (int command : {SW_SHOWMINNOACTIVE, SW_SHOWMINIMIZED}) {
+        SCOPED_TRACE(command);
+        Application.CreateForm(fKLPInst);
+        ASSERT_NE(fKLPInst, nullptr);
+        HWND wnd = fKLPInst->Handle();
+        Application.ShowMainForm(command);
+        Application.ProcessMessages();
+        EXPECT_TRUE(IsWindowVisible(Application.Handle()));
+        EXPECT_TRUE(IsIconic(Application.Handle()));
+        EXPECT_FALSE(IsWindowVisible(wnd));
+        EXPECT_FALSE(IsIconic(wnd)); // no title bar of its own on the desktop
+
+        SendMessageA(Application.Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+        Application.ProcessMessages();
+        EXPECT_FALSE(IsIconic(Application.Handle()));
+        EXPECT_TRUE(IsWindowVisible(wnd));
+        EXPECT_FALSE(IsIconic(wnd));
+        EXPECT_TRUE(fKLPInst->cbSource->Focused());
+        RECT r;
+        GetWindowRect(wnd, &r);
+        EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2);
+        EXPECT_EQ(r.top, (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2);
+        Application.DestroyForms();
+        fKLPInst = nullptr;
+    }
+
+    Application.CreateForm(fKLPInst);
+    ASSERT_NE(fKLPInst, nullptr);
+    Application.ShowMainForm(SW_SHOWMAXIMIZED);
+    EXPECT_TRUE(IsZoomed(fKLPInst->Handle()));
+    EXPECT_FALSE(IsIconic(Application.Handle()));
+    Application.DestroyForms();
+    fKLPInst = nullptr;
+    EXPECT_TRUE(shown.empty());
+    Application.ErrorDisplay = nullptr;
+}
+
+TEST(ApplicationStart, ShowCommandFollowsTheStartUpInformation)
+{
+    const struct {
+        DWORD Flags;
+        WORD Show;
+        int Expected;
+    } cases[] = {
+        {0, SW_SHOWMINIMIZED, SW_SHOWNORMAL}, // the value counts only with its flag
+        {STARTF_USESHOWWINDOW, SW_SHOWNORMAL, SW_SHOWNORMAL},
+        {STARTF_USESHOWWINDOW, SW_SHOWMAXIMIZED, SW_SHOWMAXIMIZED},
+        {STARTF_USESHOWWINDOW, SW_SHOWMINIMIZED, SW_SHOWMINIMIZED},
+        {STARTF_USESHOWWINDOW, SW_MINIMIZE, SW_SHOWMINIMIZED},
+        {STARTF_USESHOWWINDOW, SW_FORCEMINIMIZE, SW_SHOWMINIMIZED},
+        {STARTF_USESHOWWINDOW, SW_SHOWMINNOACTIVE, SW_SHOWMINNOACTIVE},
+        {STARTF_USESHOWWINDOW, SW_HIDE, SW_SHOWNORMAL},
+        {STARTF_USESHOWWINDOW, SW_SHOWNOACTIVATE, SW_SHOWNORMAL},
+        {STARTF_USESHOWWINDOW, SW_SHOWDEFAULT, SW_SHOWNORMAL},
+    };
+    for (const auto& c : cases) {
+        STARTUPINFOA info{};
+        info.cb = sizeof info;
+        info.dwFlags = c.Flags;
+        info.wShowWindow = c.Show;
+        EXPECT_EQ(MainFormShowCommand(info), c.Expected) << "flags " << c.Flags << ", show " << c.Show;
+    }
+}
+
 TEST(ApplicationRun, MainWindowRunsUntilCancelAndErrorsDoNotEndIt)
 {
     std::vector<std::string> shown;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "cab/CabCallbacks.h"
+#include "cab/CabFiles.h"
 #include "cab/CabIntfSeam.h"
 #include "cab/CabNames.h"
 #include "cab/CabSTComps.h"
@@ -101,6 +102,18 @@ TEST_F(CabFiles, CreationDispositions)
     EXPECT_EQ(Size(h), 0);
     Close(h);
 
+    // _O_CREAT with _O_TRUNC on a missing file: made empty, for writing only.
+    h = Open(Missing, cabO_CREAT | cabO_TRUNC | cabO_WRONLY);
+    ASSERT_NE(h, -1);
+    EXPECT_EQ(LastFileError, 0);
+    EXPECT_EQ(Size(h), 0);
+    EXPECT_EQ(CabWriteCallback(h, const_cast<char*>("xy"), 2), 2u);
+    char byte = 0;
+    EXPECT_EQ(CabReadCallback(h, &byte, 1), static_cast<UINT>(-1));
+    Close(h);
+    EXPECT_EQ(ReadFile(Missing), "xy");
+    DeleteFileA(Missing.c_str());
+
     // _O_EXCL alone is a plain open of an existing file.
     EXPECT_EQ(Open(Missing, cabO_EXCL | cabO_RDONLY), -1);
     EXPECT_EQ(LastFileError, ERROR_FILE_NOT_FOUND);
@@ -193,6 +206,32 @@ TEST_F(CabFiles, StampingSetsTimesThenMaskedAttributes)
     EXPECT_EQ(GetFileAttributesA(Missing.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+TEST(CabStampTimes, EachDateAndTimePairGetsItsOwnTime)
+{
+    // 100-ns ticks of two seconds and of one day.
+    constexpr int64_t TwoSeconds = 20000000, OneDay = 864000000000;
+    auto ticks = [](const FILETIME& t) { return static_cast<int64_t>(t.dwHighDateTime) << 32 | t.dwLowDateTime; };
+    TCabStampTimes times;
+    FILETIME first{}, laterTime{}, laterDate{}, again{};
+    ASSERT_TRUE(times.Convert(0x52CF, 0x528F, first));     // 2021-06-15 10:20:30
+    ASSERT_TRUE(times.Convert(0x52CF, 0x5290, laterTime)); // the same day, 10:20:32
+    ASSERT_TRUE(times.Convert(0x52D0, 0x5290, laterDate)); // the same time, 2021-06-16
+    ASSERT_TRUE(times.Convert(0x52CF, 0x528F, again));
+    EXPECT_EQ(ticks(laterTime) - ticks(first), TwoSeconds);
+    EXPECT_EQ(ticks(laterDate) - ticks(laterTime), OneDay);
+    EXPECT_EQ(ticks(again), ticks(first));
+
+    // A pair that names no time (month 15) converts to nothing, right after a
+    // good one and as the very first pair alike.
+    TCabStampTimes fresh;
+    for (TCabStampTimes* cache : {&times, &fresh}) {
+        FILETIME untouched{1, 2};
+        EXPECT_FALSE(cache->Convert(0xFFFF, 0xFFFF, untouched));
+        EXPECT_EQ(untouched.dwLowDateTime, 1u);
+        EXPECT_EQ(untouched.dwHighDateTime, 2u);
+    }
+}
+
 TEST(CabBridge, HandsTheRecordToTheReaderNamedByPv)
 {
     TSTCabReader reader(nullptr);
@@ -219,8 +258,13 @@ TEST(CabNames, StoredNamesThatStayInside)
     for (const char* name : {"..", "..\\a", "a\\..", "a/../b", "...", ". .\\a", "C:x", "a:b", "\\\\?\\C:\\x", "CON",
                              "con.txt", "x\\Nul", "AUX.h\\y", "prn", "COM1", "com9.log", "LPT1", "CONOUT$", "nul .txt"})
         EXPECT_FALSE(IsSafeStoredName(name)) << name;
-    EXPECT_TRUE(IsBareCabinetName("disk2.cab"));
-    EXPECT_TRUE(IsBareCabinetName(""));
-    for (const char* name : {"..\\disk2.cab", "sub/disk2.cab", "C:disk2.cab", "\\disk2.cab"})
+    for (const char* name : {"a*.txt", "sub\\?.txt"})
+        EXPECT_FALSE(IsSafeStoredName(name)) << name;
+    for (const char* name : {"disk2.cab", "", "COM10.cab", "console.cab", "auxiliary.cab", "LPT.cab", "nul_2.cab"})
+        EXPECT_TRUE(IsBareCabinetName(name)) << name;
+    // Paths, devices (any case, with or without an extension) and patterns.
+    for (const char* name : {"..\\disk2.cab", "sub/disk2.cab", "C:disk2.cab", "\\disk2.cab", "COM1", "aux.cab",
+                             "NUL", "LPT3.cab", "lpt3.CAB", "Con", "com9 .cab", "CONIN$", "disk*.cab", "disk?.cab",
+                             "*"})
         EXPECT_FALSE(IsBareCabinetName(name)) << name;
 }

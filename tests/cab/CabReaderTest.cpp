@@ -371,11 +371,10 @@ TEST_F(CabReader, SpanningIntoAMissingCabinetReportsTheMissingCabinet)
 TEST_F(CabReader, RelativeNamesAndAnEmptyName)
 {
     auto cabs = Make({{"a.txt", "a"}});
-    char saved[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, saved);
-    SetCurrentDirectoryA(Src.c_str());
-    Reader.Extract("set1.cab", Dst, 0);
-    SetCurrentDirectoryA(saved);
+    {
+        CurrentDirectoryScope inSource(Src);
+        Reader.Extract("set1.cab", Dst, 0);
+    }
     EXPECT_EQ(ReadFile(Dst + "a.txt"), "a");
     Reader.Extract("", Dst, 0); // no pass, no error
 }
@@ -489,6 +488,7 @@ TEST_F(CabReader, StartingInTheMiddleOfASetIsRefused)
     set.MaxCabinetSize = 40000;
     set.Compress = false;
     auto cabs = Make(SpanningFiles(), set);
+    ASSERT_GE(cabs.size(), 2u);
     auto e = Raised<ESTCabinet>([&] { Reader.Extract(cabs[1], Dst, 0); });
     EXPECT_EQ(e.Message(), "Cabinet set2.cab is not the first of its set: start with set1.cab");
     // With a handler the owner decides.
@@ -573,4 +573,165 @@ TEST_F(CabReader, AFileMarkedToBeRunIsOpenedOnlyWhenAsked)
     EXPECT_TRUE(FileExists(markerB));
     Sleep(200);
     EXPECT_FALSE(FileExists(markerA));
+}
+
+namespace {
+
+// Stamps a file's creation and last-write time with a year, in UTC.
+void StampYear(const std::string& name, WORD year)
+{
+    FileHandle f(CreateFileA(name.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(f) << name;
+    SYSTEMTIME st{year, 1, 0, 2, 0, 0, 0, 0};
+    FILETIME ft;
+    ASSERT_TRUE(SystemTimeToFileTime(&st, &ft));
+    ASSERT_TRUE(SetFileTime(f.get(), &ft, nullptr, &ft));
+}
+
+} // namespace
+
+// Reproducible builds stamp their output 1970: such a cabinet is there all the
+// same, whether the library continues a file into it or the set only names it.
+TEST_F(CabReader, NextCabinetsStampedBefore1980AreRead)
+{
+    struct Case {
+        const char* Kind;
+        bool CabinetPerFile;
+    } cases[] = {{"spanning", false}, {"chained", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Kind);
+        TempDir dir;
+        TFixtureSet set;
+        set.MaxCabinetSize = c.CabinetPerFile ? 20000 : 40000;
+        set.Compress = false;
+        set.CabinetPerFile = c.CabinetPerFile;
+        std::vector<TFixtureFile> files = SpanningFiles();
+        if (c.CabinetPerFile)
+            files = {{"one.bin", NoiseBytes(15000, 1)}, {"two.bin", NoiseBytes(15000, 2)}};
+        auto cabs = MakeCabinets(dir.Path(), files, set);
+        ASSERT_GE(cabs.size(), 2u);
+        for (size_t i = 1; i < cabs.size(); ++i)
+            ASSERT_NO_FATAL_FAILURE(StampYear(cabs[i], 1970));
+        std::string out = dir.Path() + "out\\";
+        Reader.Extract(cabs[0], out, 0);
+        for (const TFixtureFile& f : files)
+            EXPECT_EQ(ReadFile(out + f.StoredName), f.Content) << f.StoredName;
+    }
+}
+
+TEST_F(CabReader, NextCabinetNamesThatNameADeviceOrAPatternAreRefused)
+{
+    TFixtureSet set;
+    set.CabinetPerFile = true;
+    auto cabs = Make({{"one.bin", "1"}, {"two.bin", "2"}}, set);
+    ASSERT_EQ(cabs.size(), 2u);
+    const std::string original = ReadFile(cabs[0]);
+    // Each as long as "set2.cab", so that the header keeps its layout.
+    for (const char* name : {"LPT3.cab", "cOm1.CAB", "aux .cab", "NUL.cab ", "COM1    ", "se*2.cab", "set?.cab"}) {
+        // Refused before the library opened the cabinet: nothing holds it open.
+        WriteFile(cabs[0], original);
+        Patch(cabs[0], "set2.cab", name);
+        auto e = Raised<ESTCabinet>([&] { Reader.Extract(cabs[0], Dst, 0); });
+        EXPECT_EQ(e.Message(), std::string("Unsafe file name in cabinet: ") + name);
+        EXPECT_FALSE(DirectoryExists(Dst)) << name;
+    }
+    // A later member that names one is refused before anything is unpacked.
+    WriteFile(cabs[0], original);
+    auto three = Make({{"one.bin", "1"}, {"two.bin", "2"}, {"three.bin", "3"}}, set);
+    ASSERT_EQ(three.size(), 3u);
+    Patch(three[1], "set3.cab", "LPT1.cab");
+    auto e = Raised<ESTCabinet>([&] { Reader.Extract(three[0], Dst, 0); });
+    EXPECT_EQ(e.Message(), "Unsafe file name in cabinet: LPT1.cab");
+    EXPECT_FALSE(DirectoryExists(Dst));
+    // Asked for the first cabinet alone, the reader does not look further.
+    Reader.Extract(three[0], Dst, cefSingleCabinet);
+    EXPECT_EQ(ListTree(Dst), std::vector<std::string>{"one.bin"});
+}
+
+// Wine's library hands over date and time as they are stored; each file is
+// stamped with its own pair even where the pairs share a date or a time.
+TEST_F(CabReader, FilesSharingADateOrATimeGetTheirOwnStamps)
+{
+    const struct {
+        const char* Name;
+        uint16_t Date, Time;
+    } stamps[] = {
+        {"first.txt", 0x52CF, 0x528F},  // 2021-06-15 10:20:30
+        {"second.txt", 0x52CF, 0x6000}, // the same day, 12:00:00
+        {"third.txt", 0x52D0, 0x6000},  // the same time, 2021-06-16
+        {"fourth.txt", 0x52CF, 0x528F}, // the first pair again
+    };
+    std::vector<TFixtureFile> files;
+    for (const auto& s : stamps)
+        files.push_back({.StoredName = s.Name, .Content = s.Name, .Date = s.Date, .Time = s.Time});
+    Reader.Extract(Make(files)[0], Dst, 0);
+    for (const auto& s : stamps) {
+        auto [date, time] = DosStamp(Dst + s.Name);
+        EXPECT_EQ(date, s.Date) << s.Name;
+        EXPECT_EQ(time, s.Time) << s.Name;
+    }
+}
+
+namespace {
+
+// Windows refuses to open a read-only file for writing, whoever asks; Wine
+// grants it to root. This stands in for the system's CreateFileA while it
+// lives, refusing such opens as Windows does and counting the refusals.
+class TWindowsReadOnlyRule {
+public:
+    TWindowsReadOnlyRule() : FOld(CabIntfSeam::SetFileCreator(&Create)) { Refusals = 0; }
+    ~TWindowsReadOnlyRule() { CabIntfSeam::SetFileCreator(FOld); }
+    static inline int Refusals = 0;
+
+private:
+    static HANDLE WINAPI Create(LPCSTR aName, DWORD anAccess, DWORD aShare, LPSECURITY_ATTRIBUTES aSecurity,
+                                DWORD aDisposition, DWORD aFlags, HANDLE aTemplate)
+    {
+        DWORD attrs = GetFileAttributesA(aName);
+        if ((anAccess & GENERIC_WRITE) && attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY)) {
+            ++Refusals;
+            SetLastError(ERROR_ACCESS_DENIED);
+            return INVALID_HANDLE_VALUE;
+        }
+        return CreateFileA(aName, anAccess, aShare, aSecurity, aDisposition, aFlags, aTemplate);
+    }
+    CabIntfSeam::FileCreator FOld;
+};
+
+} // namespace
+
+TEST_F(CabReader, AReadOnlyDestinationRefusedAsOnWindowsIsClearedAndOverwritten)
+{
+    auto cabs = Make({{"ro.txt", "new", 0x21}, {"rw.txt", "new"}});
+    CreateDirectoryA(Dst.c_str(), nullptr);
+    WriteFile(Dst + "ro.txt", "old and longer");
+    SetFileAttributesA((Dst + "ro.txt").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+    TWindowsReadOnlyRule windows;
+    Reader.Extract(cabs[0], Dst, 0);
+    EXPECT_EQ(TWindowsReadOnlyRule::Refusals, 1);
+    EXPECT_EQ(ReadFile(Dst + "ro.txt"), "new");
+    // The cabinet's attributes, set after the write: read-only again.
+    EXPECT_EQ(GetFileAttributesA((Dst + "ro.txt").c_str()) & 0x27, 0x21u);
+    auto [date, time] = DosStamp(Dst + "ro.txt");
+    EXPECT_EQ(date, FixtureDate);
+    EXPECT_EQ(time, FixtureTime);
+    EXPECT_EQ(ReadFile(Dst + "rw.txt"), "new");
+}
+
+TEST_F(CabReader, AReadOnlyDestinationRefusedAsOnWindowsIsKeptWhenAsked)
+{
+    auto cabs = Make({{"ro.txt", "new"}, {"rw.txt", "new"}});
+    CreateDirectoryA(Dst.c_str(), nullptr);
+    WriteFile(Dst + "ro.txt", "old and longer");
+    SetFileAttributesA((Dst + "ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    std::vector<std::string> closed;
+    Reader.OnCloseFile = [&](TSTCabReader*, const std::string& src, uint16_t, uint16_t, uint16_t, uint16_t, bool&,
+                             const std::string&, bool&) { closed.push_back(src); };
+    Reader.Options = CabReaderOption(croDontOverwriteReadOnlyFiles);
+    TWindowsReadOnlyRule windows;
+    Reader.Extract(cabs[0], Dst, 0);
+    EXPECT_EQ(TWindowsReadOnlyRule::Refusals, 1);
+    EXPECT_EQ(ReadFile(Dst + "ro.txt"), "old and longer");
+    EXPECT_EQ(GetFileAttributesA((Dst + "ro.txt").c_str()) & 0x01, 1u);
+    EXPECT_EQ(closed, std::vector<std::string>{"rw.txt"});
 }

@@ -9,6 +9,9 @@ TEST(Exceptions, OSErrorMessage)
     EXPECT_EQ(e.Message(), "System Error.  Code: 2.\r\n" + SysErrorMessage(2));
     EXPECT_FALSE(SysErrorMessage(2).empty());
     EXPECT_EQ(EOSError(0).Message(), "A call to an OS function failed");
+    // The code is shown as a signed number.
+    EXPECT_EQ(EOSError(0x80004005).Message().rfind("System Error.  Code: -2147467259.\r\n", 0), 0u);
+    EXPECT_EQ(EOSError(0xFFFFFFFF).Message().rfind("System Error.  Code: -1.\r\n", 0), 0u);
 }
 
 TEST(Exceptions, LastErrorIsTakenAtRaise)

@@ -48,7 +48,39 @@ TEST(FileSystem, ExistenceAndExpansion)
     EXPECT_TRUE(DirectoryExists(dir.Path() + "d"));
     EXPECT_FALSE(DirectoryExists(dir.Path() + "f.txt"));
     EXPECT_EQ(ExpandFileName(""), "");
-    SetCurrentDirectoryA(dir.Path().c_str());
+    CurrentDirectoryScope inDir(dir.Path());
     EXPECT_EQ(ExpandFileName("f.txt"), dir.Path() + "f.txt");
     EXPECT_EQ(ExpandFileName("d\\..\\f.txt"), dir.Path() + "f.txt");
+}
+
+namespace {
+// Stamps a file's creation and last-write time with a year, in UTC.
+void StampYear(const std::string& name, WORD year)
+{
+    FileHandle f(CreateFileA(name.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(f) << name;
+    SYSTEMTIME st{year, 6, 0, 15, 12, 0, 0, 0};
+    FILETIME ft;
+    ASSERT_TRUE(SystemTimeToFileTime(&st, &ft));
+    ASSERT_TRUE(SetFileTime(f.get(), &ft, nullptr, &ft));
+}
+} // namespace
+
+TEST(FileSystem, AFileExistsWhateverItsTimeStamp)
+{
+    TempDir dir;
+    // 1970 and 2110 have no DOS date; 1980 and 2107 are its ends.
+    for (WORD year : {1970, 1980, 2107, 2110}) {
+        std::string name = dir.Path() + "stamped" + std::to_string(year) + ".cab";
+        WriteFile(name, "MSCF");
+        ASSERT_NO_FATAL_FAILURE(StampYear(name, year));
+        EXPECT_TRUE(FileExists(name)) << year;
+    }
+    // A directory stamped so is still no file; a pattern names no file even
+    // where it matches some.
+    std::string old = dir.Path() + "old";
+    ASSERT_TRUE(CreateDirectoryA(old.c_str(), nullptr));
+    EXPECT_FALSE(FileExists(old));
+    EXPECT_FALSE(FileExists(dir.Path() + "stamped*.cab"));
+    EXPECT_FALSE(FileExists(dir.Path() + "stamped197?.cab"));
 }

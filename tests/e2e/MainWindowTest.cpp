@@ -161,6 +161,40 @@ TEST_F(InstallerRun, OpensCentredWithItsCaptionTitleAndControls)
     ExpectEndsWithExitCode0();
 }
 
+// Started from a shortcut set to run minimised, the window waits behind the
+// taskbar entry, as after its minimise button, and restoring the entry brings
+// it back centred; set to run maximised, it opens maximised.
+TEST_F(InstallerRun, StartsMinimisedBehindItsTaskbarEntryOrMaximised)
+{
+    for (int command : {SW_SHOWMINNOACTIVE, SW_SHOWMINIMIZED, SW_MINIMIZE}) {
+        SCOPED_TRACE("show command " + std::to_string(command));
+        Process = std::make_unique<TProcess>(Kit.ExePath(), "", std::vector<std::string>{}, command);
+        HWND entry = WaitForTopLevel(*Process, [](HWND w) { return ClassName(w) == L"TApplication" && IsIconic(w); });
+        ASSERT_NE(nullptr, entry) << "the taskbar entry is not minimised";
+        HWND form = WaitForTopLevel(*Process, [](HWND w) { return ClassName(w) == L"TfKLPInst"; });
+        ASSERT_NE(nullptr, form);
+        EXPECT_FALSE(IsWindowVisible(form));
+        EXPECT_FALSE(IsIconic(form)) << "the window lies on the desktop as a title bar of its own";
+
+        PostMessageW(entry, WM_SYSCOMMAND, SC_RESTORE, 0);
+        ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(form) && !IsIconic(entry); }));
+        EXPECT_FALSE(IsIconic(form));
+        RECT r = ScreenRect(form);
+        EXPECT_LE(std::abs(r.left - (GetSystemMetrics(SM_CXSCREEN) - Width(r)) / 2), 1) << r.left;
+        EXPECT_LE(std::abs(r.top - (GetSystemMetrics(SM_CYSCREEN) - Height(r)) / 2), 1) << r.top;
+        Form = form;
+        Click(Control(idCancel));
+        ExpectEndsWithExitCode0();
+    }
+
+    Process = std::make_unique<TProcess>(Kit.ExePath(), "", std::vector<std::string>{}, SW_SHOWMAXIMIZED);
+    Form = WaitForWindow(*Process, FormCaption);
+    ASSERT_NE(nullptr, Form);
+    EXPECT_TRUE(WaitFor([&] { return IsZoomed(Form) != FALSE; }));
+    Click(Control(idCancel));
+    ExpectEndsWithExitCode0();
+}
+
 TEST_F(InstallerRun, TabMovesThroughTheControlsInOrder)
 {
     ASSERT_NO_FATAL_FAILURE(Start());

@@ -22,21 +22,6 @@ FILETIME LastWriteTime(const std::string& name)
     return data.ftLastWriteTime;
 }
 
-// Restores the process's current directory when it goes.
-class CurrentDirectoryScope {
-public:
-    CurrentDirectoryScope()
-    {
-        char buffer[MAX_PATH];
-        GetCurrentDirectoryA(MAX_PATH, buffer);
-        FSaved = buffer;
-    }
-    ~CurrentDirectoryScope() { SetCurrentDirectoryA(FSaved.c_str()); }
-
-private:
-    std::string FSaved;
-};
-
 } // namespace
 
 TEST(ShortcutRules, LinkFileInFolder)
@@ -90,8 +75,7 @@ TEST(ShellLink, WritesTargetAndWorkingDirectoryForEveryDestinationForm)
 TEST(ShellLink, EmptyDestinationPointsIntoTheCurrentDriveRoot)
 {
     TempDir dir;
-    CurrentDirectoryScope restore;
-    ASSERT_TRUE(SetCurrentDirectoryA(dir.Path().c_str()));
+    CurrentDirectoryScope inDir(dir.Path());
     std::string link = dir.Path() + "Kelpa.lnk";
     CreateShortcut(link, "");
     TShellLinkContents read = ReadShellLink(link);

@@ -61,6 +61,35 @@ TEST(MessageLoop, SentMessageExceptionWaitsForTheLoop)
     EXPECT_EQ(errors.Shown, (std::vector<std::string>{"from a sent message."}));
 }
 
+TEST(MessageLoop, EveryExceptionIsShownInTheOrderRaised)
+{
+    ErrorRecorder errors;
+    TTestForm form;
+    form.OK->OnClick = [](TComponent*) { throw Exception("inner"); };
+    // The inner handler runs inside the outer one through a sent message;
+    // both raise before the loop shows anything.
+    form.ThrowButton->OnClick = [&](TComponent*) {
+        SendMessageA(form.OK->Handle(), BM_CLICK, 0, 0);
+        throw Exception("outer");
+    };
+    PostClick(form.ThrowButton);
+    Pump();
+    EXPECT_EQ(errors.Shown, (std::vector<std::string>{"inner.", "outer."}));
+
+    // One raised while a box is open (its own loop handles messages) comes
+    // after the ones raised before it.
+    errors.Shown.clear();
+    form.ThrowButton->OnClick = [](TComponent*) { throw Exception("first"); };
+    Application.ErrorDisplay = [&](const std::string& aText) {
+        errors.Shown.push_back(aText);
+        if (errors.Shown.size() == 1)
+            SendMessageA(form.OK->Handle(), BM_CLICK, 0, 0);
+    };
+    PostClick(form.ThrowButton);
+    Pump();
+    EXPECT_EQ(errors.Shown, (std::vector<std::string>{"first.", "inner."}));
+}
+
 TEST(MessageLoop, MouseCaptureIsCancelledBeforeTheErrorIsShown)
 {
     ErrorRecorder errors;

@@ -26,19 +26,18 @@ TEST(PlantedLibrary, IsNeverLoaded)
     EXPECT_TRUE(SameText(ModulePath(naive), ExeDir() + "cabinet.dll")) << ModulePath(naive);
     FreeLibrary(naive);
 
-    char saved[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, saved);
-    SetCurrentDirectoryA(ExeDir().c_str());
-    TempDir dir;
-    TSTCabReader reader(nullptr);
-    try {
-        reader.Extract(dir.Path() + "missing.cab", dir.Path(), 0);
-        ADD_FAILURE() << "no exception";
-    } catch (const ESTCabinet& e) {
-        // The real library was asked; the planted one would fail FDICreate.
-        EXPECT_EQ(e.ErrorCode, FDIERROR_CABINET_NOT_FOUND);
+    {
+        CurrentDirectoryScope inExeDir(ExeDir());
+        TempDir dir;
+        TSTCabReader reader(nullptr);
+        try {
+            reader.Extract(dir.Path() + "missing.cab", dir.Path(), 0);
+            ADD_FAILURE() << "no exception";
+        } catch (const ESTCabinet& e) {
+            // The real library was asked; the planted one would fail FDICreate.
+            EXPECT_EQ(e.ErrorCode, FDIERROR_CABINET_NOT_FOUND);
+        }
     }
-    SetCurrentDirectoryA(saved);
     char system[MAX_PATH];
     GetSystemDirectoryA(system, MAX_PATH);
     EXPECT_TRUE(SameText(ModulePath(CabIntfSeam::LibraryHandle()), IncludeTrailingBackslash(system) + "cabinet.dll"));

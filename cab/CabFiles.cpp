@@ -1,0 +1,177 @@
+#include "cab/CabFiles.h"
+
+#include "cab/CabIntfSeam.h"
+
+namespace {
+CabIntfSeam::FileCreator CreateFileFn = &CreateFileA;
+
+void StoreError(int32_t& anError)
+{
+    DWORD code = GetLastError();
+    if (code != 0)
+        anError = static_cast<int32_t>(code);
+}
+
+HANDLE AsHandle(INT_PTR aHandle)
+{
+    return reinterpret_cast<HANDLE>(aHandle);
+}
+} // namespace
+
+namespace CabIntfSeam {
+FileCreator SetFileCreator(FileCreator aCreator) noexcept
+{
+    FileCreator old = CreateFileFn;
+    CreateFileFn = aCreator ? aCreator : &CreateFileA;
+    return old;
+}
+} // namespace CabIntfSeam
+
+INT_PTR CabFileOpen(const char* aFileName, int anOpenFlags, int /*aPermission*/, int32_t& anError)
+{
+    DWORD access;
+    switch (anOpenFlags & 3) {
+    case cabO_RDONLY: access = GENERIC_READ; break;
+    case cabO_WRONLY: access = GENERIC_WRITE; break;
+    default: access = GENERIC_READ | GENERIC_WRITE; break;
+    }
+    const bool create = anOpenFlags & cabO_CREAT, trunc = anOpenFlags & cabO_TRUNC, excl = anOpenFlags & cabO_EXCL;
+    DWORD disposition;
+    if (create && excl)
+        disposition = CREATE_NEW;
+    else if (create && trunc)
+        disposition = CREATE_ALWAYS;
+    else if (trunc)
+        disposition = TRUNCATE_EXISTING;
+    else if (create)
+        disposition = OPEN_ALWAYS;
+    else
+        disposition = OPEN_EXISTING;
+    DWORD flags = (create && (anOpenFlags & cabO_SHORT_LIVED)) ? FILE_ATTRIBUTE_TEMPORARY : FILE_ATTRIBUTE_NORMAL;
+    if (anOpenFlags & cabO_RANDOM)
+        flags |= FILE_FLAG_RANDOM_ACCESS;
+    if (anOpenFlags & cabO_SEQUENTIAL)
+        flags |= FILE_FLAG_SEQUENTIAL_SCAN;
+    if (create && (anOpenFlags & cabO_TEMPORARY))
+        flags |= FILE_FLAG_DELETE_ON_CLOSE;
+
+    HANDLE h = CreateFileFn(aFileName, access, FILE_SHARE_READ, nullptr, disposition, flags, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        StoreError(anError);
+        return -1;
+    }
+    if (anOpenFlags & cabO_APPEND) {
+        if (SetFilePointer(h, 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) {
+            StoreError(anError);
+            CloseHandle(h);
+            return -1;
+        }
+    }
+    return reinterpret_cast<INT_PTR>(h);
+}
+
+UINT CabFileRead(INT_PTR aHandle, void* aBuffer, UINT aCount, int32_t& anError)
+{
+    DWORD done = 0;
+    if (!ReadFile(AsHandle(aHandle), aBuffer, aCount, &done, nullptr)) {
+        StoreError(anError);
+        return static_cast<UINT>(-1);
+    }
+    return done;
+}
+
+UINT CabFileWrite(INT_PTR aHandle, const void* aBuffer, UINT aCount, int32_t& anError)
+{
+    DWORD done = 0;
+    if (!WriteFile(AsHandle(aHandle), aBuffer, aCount, &done, nullptr)) {
+        StoreError(anError);
+        return static_cast<UINT>(-1);
+    }
+    return done;
+}
+
+int CabFileClose(INT_PTR aHandle, int32_t& anError)
+{
+    if (!CloseHandle(AsHandle(aHandle))) {
+        StoreError(anError);
+        return -1;
+    }
+    return 0;
+}
+
+LONG CabFileSeek(INT_PTR aHandle, LONG aDistance, int anOrigin, int32_t& anError)
+{
+    DWORD pos = SetFilePointer(AsHandle(aHandle), aDistance, nullptr, static_cast<DWORD>(anOrigin));
+    if (pos == INVALID_SET_FILE_POINTER) {
+        StoreError(anError);
+        return -1;
+    }
+    return static_cast<LONG>(pos);
+}
+
+bool CabDosToUtcFileTime(uint16_t aDate, uint16_t aTime, FILETIME& anUtc)
+{
+    FILETIME local;
+    return DosDateTimeToFileTime(aDate, aTime, &local) && LocalFileTimeToFileTime(&local, &anUtc);
+}
+
+bool TCabStampTimes::Convert(uint16_t aDate, uint16_t aTime, FILETIME& anUtc)
+{
+    // Keyed on both halves: files of one day at different times, or at one
+    // time on different days, each get their own stamp.
+    if (!FValid || aDate != FDate || aTime != FTime) {
+        FValid = CabDosToUtcFileTime(aDate, aTime, FUtc);
+        FDate = aDate;
+        FTime = aTime;
+    }
+    if (FValid)
+        anUtc = FUtc;
+    return FValid;
+}
+
+void CabFileStampAndClose(INT_PTR aHandle, const char* aFileName, uint16_t aDate, uint16_t aTime, uint16_t anAttrs,
+                          TCabStampAttrs aMode, TCabStampTimes* aTimes)
+{
+    TCabStampTimes ownTimes;
+    FILETIME utc;
+    if ((aTimes ? aTimes : &ownTimes)->Convert(aDate, aTime, utc))
+        SetFileTime(AsHandle(aHandle), &utc, nullptr, &utc);
+    int32_t ignored = 0;
+    CabFileClose(aHandle, ignored);
+    DWORD attrs = anAttrs & CabStampedAttributes;
+    if (aMode == TCabStampAttrs::csaAlways || attrs != FILE_ATTRIBUTE_ARCHIVE)
+        SetFileAttributesA(aFileName, attrs);
+}
+
+bool CabFileSetDateTimeAttrs(const char* aFileName, uint16_t aDate, uint16_t aTime, uint16_t anAttrs,
+                             int32_t& anError)
+{
+    HANDLE h = CreateFileFn(aFileName, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        StoreError(anError);
+        return false;
+    }
+    CabFileStampAndClose(reinterpret_cast<INT_PTR>(h), aFileName, aDate, aTime, anAttrs);
+    return true;
+}
+
+std::string CabJoinPath(std::initializer_list<std::string> aParts)
+{
+    std::string result;
+    for (const std::string& part : aParts) {
+        if (part.empty())
+            continue;
+        if (result.empty()) {
+            result = part;
+            continue;
+        }
+        bool endsWith = result.back() == '\\', beginsWith = part.front() == '\\';
+        if (endsWith && beginsWith)
+            result.pop_back();
+        else if (!endsWith && !beginsWith)
+            result += '\\';
+        result += part;
+    }
+    return result;
+}
