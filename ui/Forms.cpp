@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "core/Strings.h"
 #include "ui/Application.h"
 #include "ui/ComCtrls.h"
 #include "ui/ExtCtrls.h"

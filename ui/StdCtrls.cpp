@@ -99,12 +99,6 @@ void TLabel::CreateParams(TCreateParams& aParams)
     aParams.Style |= SS_LEFTNOWORDWRAP;
 }
 
-char UpperChar(char aChar)
-{
-    CharUpperBuffA(&aChar, 1);
-    return aChar;
-}
-
 void TLabel::SetFocusControl(TWinControl* aControl)
 {
     if (FFocusControl)

@@ -6,10 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "core/Strings.h" // UpperChar for accelerators
 #include "ui/Controls.h"
-
-// The upper-case form of a character in the ANSI code page.
-char UpperChar(char aChar);
 
 // Static text on one line; an "&" marks the accelerator.
 class TLabel : public TWinControl {
