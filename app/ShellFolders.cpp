@@ -46,13 +46,13 @@ private:
 } // namespace
 
 std::string ReadRegistryString(HKEY root, const std::string& keyPath, const std::string& valueName,
-                               const std::string& defaultValue)
+                               const std::string& defaultValue, REGSAM aView)
 {
     // The platform's key paths are relative to the root; a leading backslash
     // only says that the path starts there.
     std::string path = !keyPath.empty() && keyPath[0] == '\\' ? keyPath.substr(1) : keyPath;
     RegKey key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | aView, key.put()) != ERROR_SUCCESS)
         return defaultValue;
 
     DWORD type = 0, size = 0;
@@ -73,8 +73,10 @@ std::string ReadRegistryString(HKEY root, const std::string& keyPath, const std:
 
 std::string ProgramFilesDirectory()
 {
+    // Through the 32-bit view on both builds: the product is a 32-bit editor,
+    // and its home on a 64-bit Windows is the 32-bit program-files folder.
     return ReadRegistryString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
-                              "");
+                              "", KEY_WOW64_32KEY);
 }
 
 std::string SpecialFolderPath(int folder)

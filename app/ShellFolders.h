@@ -7,9 +7,9 @@
 
 // The value's text (cut at its first NUL) when it is a REG_SZ or
 // REG_EXPAND_SZ (not expanded); otherwise the default. A key path may start
-// with one backslash.
+// with one backslash. aView may name a registry view (KEY_WOW64_32KEY).
 std::string ReadRegistryString(HKEY root, const std::string& keyPath, const std::string& valueName,
-                               const std::string& defaultValue);
+                               const std::string& defaultValue, REGSAM aView = 0);
 std::string ProgramFilesDirectory();
 // The file-system path of a shell folder (CSIDL), without trailing backslash
 // except for a drive root; empty when the shell has none.

@@ -2,12 +2,14 @@
 # Start-up time (process creation to main window shown) and peak memory of
 # KLPInst.exe against a minimal Win32 program with an empty window, both under
 # Wine in the same run, taking turns. Usage: bench/startup.sh [rounds]
+# KLP_ARCH chooses the build (x86, the release, by default).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build="${KLP_BUILD_DIR:-$root/build}"
+export KLP_ARCH="${KLP_ARCH:-x86}"
 rounds="${1:-20}"
 "$root/scripts/deps.sh"
-KLP_BUILD_DIR="$build" "$root/scripts/build.sh"
+KLP_BUILD_DIR="${KLP_BUILD_DIR:-$root/build}" KLP_ARCHS="$KLP_ARCH" "$root/scripts/build.sh"
+build="${KLP_BUILD_DIR:-$root/build}/$KLP_ARCH"
 
 # The installer runs from a kit folder with an archive beside it, so that its
 # start-up includes the archive search as a user's would.

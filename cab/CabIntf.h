@@ -60,13 +60,26 @@ struct TFDINOTIFICATION {
 
 static_assert(sizeof(TFDIERROR) == 4 && sizeof(TFDINOTIFICATIONTYPE) == 4);
 static_assert(sizeof(ERF) == 12 && offsetof(ERF, erfType) == 4 && offsetof(ERF, fError) == 8);
-static_assert(sizeof(void*) == 4, "the library's records are laid out for 32-bit pointers");
+static_assert(sizeof(INT_PTR) == sizeof(void*), "handles cross the boundary pointer-sized");
+#if defined(_WIN64)
+// The 64-bit library's natural layout: pointers and the handle on 8 bytes.
+static_assert(sizeof(TFDINOTIFICATION) == 64);
+static_assert(offsetof(TFDINOTIFICATION, psz1) == 8 && offsetof(TFDINOTIFICATION, psz2) == 16 &&
+              offsetof(TFDINOTIFICATION, psz3) == 24 && offsetof(TFDINOTIFICATION, pv) == 32 &&
+              offsetof(TFDINOTIFICATION, hf) == 40 && offsetof(TFDINOTIFICATION, date) == 48 &&
+              offsetof(TFDINOTIFICATION, time) == 50 && offsetof(TFDINOTIFICATION, attribs) == 52 &&
+              offsetof(TFDINOTIFICATION, setID) == 54 && offsetof(TFDINOTIFICATION, iCabinet) == 56 &&
+              offsetof(TFDINOTIFICATION, iFolder) == 58 && offsetof(TFDINOTIFICATION, fdie) == 60);
+#else
+static_assert(sizeof(void*) == 4);
 static_assert(sizeof(TFDINOTIFICATION) == 40);
-static_assert(offsetof(TFDINOTIFICATION, psz1) == 4 && offsetof(TFDINOTIFICATION, psz3) == 12 &&
-              offsetof(TFDINOTIFICATION, pv) == 16 && offsetof(TFDINOTIFICATION, hf) == 20 &&
-              offsetof(TFDINOTIFICATION, date) == 24 && offsetof(TFDINOTIFICATION, attribs) == 28 &&
+static_assert(offsetof(TFDINOTIFICATION, psz1) == 4 && offsetof(TFDINOTIFICATION, psz2) == 8 &&
+              offsetof(TFDINOTIFICATION, psz3) == 12 && offsetof(TFDINOTIFICATION, pv) == 16 &&
+              offsetof(TFDINOTIFICATION, hf) == 20 && offsetof(TFDINOTIFICATION, date) == 24 &&
+              offsetof(TFDINOTIFICATION, time) == 26 && offsetof(TFDINOTIFICATION, attribs) == 28 &&
               offsetof(TFDINOTIFICATION, setID) == 30 && offsetof(TFDINOTIFICATION, iCabinet) == 32 &&
               offsetof(TFDINOTIFICATION, iFolder) == 34 && offsetof(TFDINOTIFICATION, fdie) == 36);
+#endif
 
 // Size of the buffer behind psz3 during fdintNEXT_CABINET, terminating zero included.
 constexpr size_t CabPathBufferSize = 256;

@@ -164,6 +164,9 @@ void TSTCabReader::Extract(const std::string& aCabFileName, const std::string& a
 
 INT_PTR TSTCabReader::Notify(TFDINOTIFICATIONTYPE aNotifyType, TFDINOTIFICATION& aNotification)
 {
+    // What the file callbacks met since the last notification: for a next
+    // cabinet the library could not open, the reason the open failed.
+    FErrorSinceNotify = LastFileError;
     LastFileError = 0;
     // Wine's library goes on after some -1 answers (fdintCLOSE_FILE_INFO among
     // them): once stopped, every later notification is refused as well.
@@ -380,8 +383,14 @@ INT_PTR TSTCabReader::NotifyNextCabinet(TFDINOTIFICATION& n, bool& anAbort)
             std::memcpy(n.psz3, path.c_str(), path.size() + 1);
             result = 0;
         }
+    } else if (n.fdie != FDIERROR_NONE) {
+        // The library could not go on into the next cabinet by itself. The
+        // files it holds would be missing: report that (a missing cabinet with
+        // the system's code of the failed open), not a bare abort.
+        RaiseError(n.fdie, FErrorSinceNotify != 0 ? FErrorSinceNotify
+                                                  : (n.fdie == FDIERROR_CABINET_NOT_FOUND ? ERROR_FILE_NOT_FOUND : 0));
     } else {
-        result = n.fdie != FDIERROR_NONE ? -1 : 0;
+        result = 0;
     }
     FSwitchedCabFileName = CabJoinPath({Str(n.psz3), cabName});
     FCabSwitched = true;

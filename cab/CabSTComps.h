@@ -107,6 +107,8 @@ private:
     bool FCabSwitched = false;
     // A notification of the current pass answered -1 (or raised): the walk ends.
     bool FStopped = false;
+    // LastFileError as the current notification found it.
+    int32_t FErrorSinceNotify = 0;
     ERF FError{};
     std::vector<TOpenFile> FOpenFiles;
     // Cabinets this Extract call has opened, to tell the start of a set.

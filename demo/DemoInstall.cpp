@@ -17,8 +17,8 @@
 #include "core/FileSystem.h"
 #include "core/Strings.h"
 #include "demo/WindowPicture.h"
-#include "tests/TestFiles.h"
-#include "tests/e2e/Harness.h"
+#include "harness/TestFiles.h"
+#include "harness/Harness.h"
 
 namespace {
 

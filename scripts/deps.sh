@@ -4,7 +4,7 @@
 set -euo pipefail
 need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
-for p in g++-mingw-w64-i686 mingw-w64-i686-dev wine wine32:i386 wine64 xvfb xauth cmake ninja-build \
+for p in g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 mingw-w64-x86-64-dev wine wine32:i386 wine64 xvfb xauth cmake ninja-build \
          googletest gcab cabextract imagemagick python3; do
     have "$p" || need+=("$p")
 done

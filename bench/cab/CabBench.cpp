@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/cab/CabFixtures.h"
+#include "harness/CabFixtures.h"
 
 int RunReader(const std::string& cab, const std::string& dest);
 

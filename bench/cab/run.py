@@ -4,7 +4,7 @@ floor), Wine's extrac32 and cabextract, on three cabinet sets, alternating the
 tools round by round. Prints medians, per-round ratios to the floor and peak
 memory. Not part of the test run; see bench/README.md.
 
-usage: bench/cab/run.py [--build DIR] [--work DIR] [--rounds N] [--only a,b,c]
+usage: bench/cab/run.py [--build DIR (default build/x86)] [--work DIR] [--rounds N] [--only a,b,c]
 """
 import argparse
 import os
@@ -100,6 +100,10 @@ class Wine:
         prefix = os.path.join(build, "wineprefix")
         self.env.update(KLP_WINEPREFIX=prefix, WINEPREFIX=prefix, HOME=prefix + "-home", WINEDEBUG="-all",
                         WINEARCH="win64", WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
+        # The loader of the build's architecture, as scripts/wine-env.sh chooses it.
+        arch = "x64" if os.path.basename(os.path.normpath(build)) == "x64" else "x86"
+        self.env.update(KLP_ARCH=arch, WINELOADER="/usr/lib/wine/wine64" if arch == "x64" else "/usr/lib/wine/wine",
+                        PATH=os.path.join(ROOT, "scripts", "loader") + os.pathsep + self.env.get("PATH", ""))
         subprocess.run([os.path.join(ROOT, "scripts", "prepare-prefix.sh")], env=self.env, check=True)
         subprocess.run(["wineserver", "-p"], env=self.env, stdin=subprocess.DEVNULL)
 
@@ -132,7 +136,7 @@ def count_files(path):
 
 def main():
     ap = argparse.ArgumentParser()
-    ap.add_argument("--build", default=os.path.join(ROOT, "build"))
+    ap.add_argument("--build", default=os.path.join(ROOT, "build", "x86"))
     ap.add_argument("--work", default="/tmp/klp-cab-bench")
     ap.add_argument("--rounds", type=int, default=5)
     ap.add_argument("--only", default="a,b,c")

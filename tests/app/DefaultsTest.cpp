@@ -8,7 +8,7 @@
 #include "core/Exceptions.h"
 #include "core/Handle.h"
 #include "core/Strings.h"
-#include "tests/TestFiles.h"
+#include "harness/TestFiles.h"
 #include "tests/TestRegistry.h"
 
 namespace {
@@ -51,9 +51,11 @@ void SetAttributes(const std::string& name, DWORD attributes)
 
 } // namespace
 
+// Both builds propose the 32-bit program-files folder of a 64-bit Windows.
 TEST(DefaultDestination, IsKelpaUnderTheProgramFilesDirectory)
 {
     EXPECT_EQ(ProgramFilesDirectory() + "\\Kelpa", DefaultDestination());
+    EXPECT_TRUE(SameText("C:\\Program Files (x86)\\Kelpa", DefaultDestination())) << DefaultDestination();
 }
 
 // The machine's value is changed for a moment and put back afterwards.

@@ -8,10 +8,10 @@
 #include "app/uKelpaInstall.h"
 #include "core/Exceptions.h"
 #include "core/FileSystem.h"
-#include "tests/ShellLinkReader.h"
-#include "tests/TestFiles.h"
+#include "harness/CabFixtures.h"
+#include "harness/ShellLinkReader.h"
+#include "harness/TestFiles.h"
 #include "tests/UiTestSupport.h"
-#include "tests/cab/CabFixtures.h"
 #include "tests/cab/CabTestSupport.h"
 #include "ui/Application.h"
 

@@ -11,7 +11,7 @@
 #include "app/uKelpaInstall.h"
 #include "core/FileSystem.h"
 #include "core/Handle.h"
-#include "tests/TestFiles.h"
+#include "harness/TestFiles.h"
 #include "tests/TestRegistry.h"
 #include "tests/UiTestSupport.h"
 #include "ui/Application.h"

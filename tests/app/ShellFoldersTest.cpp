@@ -72,13 +72,16 @@ TEST(ReadRegistryString, ReadsTheSameKeyWithOrWithoutOneLeadingBackslash)
     EXPECT_EQ(Default, Read("\\\\" + TestKey, "Path"));
 }
 
-// A 32-bit program reads HKLM\Software through the registry's 32-bit view on a
-// 64-bit system, as the platform redirects it.
-TEST(ReadRegistryString, ReadsMachineValuesThroughThe32BitView)
+// HKLM\Software has a 32-bit and a 64-bit view on a 64-bit system; a view
+// named by the caller is read whichever build asks.
+TEST(ReadRegistryString, ReadsMachineValuesThroughTheViewAskedFor)
 {
     ScopedRegValue narrow(HKEY_LOCAL_MACHINE, TestKey, "View", REG_SZ, Sz("32"), KEY_WOW64_32KEY);
     ScopedRegValue wide(HKEY_LOCAL_MACHINE, TestKey, "View", REG_SZ, Sz("64"), KEY_WOW64_64KEY);
-    EXPECT_EQ("32", ReadRegistryString(HKEY_LOCAL_MACHINE, TestKey, "View", ""));
+    EXPECT_EQ("32", ReadRegistryString(HKEY_LOCAL_MACHINE, TestKey, "View", "", KEY_WOW64_32KEY));
+    EXPECT_EQ("64", ReadRegistryString(HKEY_LOCAL_MACHINE, TestKey, "View", "", KEY_WOW64_64KEY));
+    // Without a view, the program's own: the 32-bit one for the 32-bit build.
+    EXPECT_EQ(sizeof(void*) == 4 ? "32" : "64", ReadRegistryString(HKEY_LOCAL_MACHINE, TestKey, "View", ""));
 }
 
 TEST(ProgramFilesDirectory, IsTheDirectoryFor32BitPrograms)
@@ -88,6 +91,7 @@ TEST(ProgramFilesDirectory, IsTheDirectoryFor32BitPrograms)
     EXPECT_TRUE(DirectoryExists(dir)) << dir;
     EXPECT_NE('\\', dir.back());
     EXPECT_TRUE(SameText(FolderPath(CSIDL_PROGRAM_FILESX86), dir)) << dir;
+    EXPECT_TRUE(SameText("C:\\Program Files (x86)", dir)) << dir;
 }
 
 TEST(SpecialFolderPath, GivesTheUsersOwnFoldersWithoutTrailingBackslash)

@@ -6,7 +6,7 @@
 #include "cab/CabIntfSeam.h"
 #include "cab/CabSTComps.h"
 #include "core/Strings.h"
-#include "tests/TestFiles.h"
+#include "harness/TestFiles.h"
 
 namespace {
 std::string SystemFile(const char* name)

@@ -4,11 +4,12 @@
 
 #include "cab/CabCallbacks.h"
 #include "cab/CabFiles.h"
+#include "cab/CabIntfSeam.h"
 #include "cab/CabNames.h"
 #include "cab/CabSTComps.h"
 #include "core/FileSystem.h"
-#include "tests/TestFiles.h"
-#include "tests/cab/CabFixtures.h"
+#include "harness/TestFiles.h"
+#include "harness/CabFixtures.h"
 
 namespace {
 
@@ -138,19 +139,37 @@ TEST_F(CabFiles, AppendTemporaryAndShortLived)
     EXPECT_EQ(ReadFile(Existing), "0123456789!");
 }
 
+namespace {
+// A heap that counts its calls and meets none of them.
+int HeapCalls = 0;
+void* RefusingHeap(size_t)
+{
+    ++HeapCalls;
+    return nullptr;
+}
+} // namespace
+
 TEST(CabMemory, AllocationLimits)
 {
-    EXPECT_EQ(CabAllocCallback(0), nullptr);
-    EXPECT_EQ(CabAllocCallback(0x80000000u), nullptr);
+    // Counts of 2^31 and more (negative as a signed 32-bit count) and zero
+    // never reach the heap, on both builds.
+    HeapCalls = 0;
+    auto previous = CabIntfSeam::SetHeapAlloc(&RefusingHeap);
+    for (ULONG size : {0x0u, 0x80000000u, 0xFFFFFFFFu})
+        EXPECT_EQ(CabAllocCallback(size), nullptr) << size;
+    EXPECT_EQ(HeapCalls, 0);
     EXPECT_FALSE(CabCallbackException().Pending());
+    // A request the heap cannot meet is held as the runtime's out-of-memory error.
+    EXPECT_EQ(CabAllocCallback(0x7FFFFFF0u), nullptr);
+    EXPECT_EQ(HeapCalls, 1);
+    CabIntfSeam::SetHeapAlloc(previous);
+    ASSERT_TRUE(CabCallbackException().Pending());
+    EXPECT_THROW(CabCallbackException().Rethrow(), EOutOfMemory);
+
     void* p = CabAllocCallback(100);
     ASSERT_NE(p, nullptr);
     CabFreeCallback(p);
     CabFreeCallback(nullptr);
-    // A request the heap cannot meet is held as the runtime's out-of-memory error.
-    EXPECT_EQ(CabAllocCallback(0x7FFFFFF0u), nullptr);
-    ASSERT_TRUE(CabCallbackException().Pending());
-    EXPECT_THROW(CabCallbackException().Rethrow(), EOutOfMemory);
 }
 
 TEST(CabPaths, JoinPutsOneBackslashAtEachSeam)

@@ -6,8 +6,8 @@
 #include "cab/CabSTComps.h"
 #include "core/FileSystem.h"
 #include "core/Strings.h"
-#include "tests/TestFiles.h"
-#include "tests/cab/CabFixtures.h"
+#include "harness/TestFiles.h"
+#include "harness/CabFixtures.h"
 #include "tests/cab/CabTestSupport.h"
 
 namespace {
@@ -345,19 +345,30 @@ TEST_F(CabReader, SelfNamedSuccessorAndRingsEndAfterOnePassEach)
     EXPECT_EQ(ListTree(Dst), (std::vector<std::string>{"one.bin", "two.bin"}));
 }
 
-TEST_F(CabReader, SpanningIntoAMissingCabinetIsAborted)
+// A file that continues into a missing cabinet: in the middle of the set, and
+// Kelpa1..3.cab of a set of four with the last one missing.
+TEST_F(CabReader, SpanningIntoAMissingCabinetReportsTheMissingCabinet)
 {
     TFixtureSet set;
     set.MaxCabinetSize = 40000;
     set.Compress = false;
-    auto cabs = Make(SpanningFiles(), set);
-    ASSERT_GE(cabs.size(), 3u);
-    DeleteFileA(cabs[2].c_str());
-    auto e = Raised<ESTCabinet>([&] { Reader.Extract(cabs[0], Dst, 0); });
-    EXPECT_EQ(e.Message(), "FDI aborted [0x000B]");
-    EXPECT_EQ(ReadFile(Dst + "first.txt"), "the first file\r\n");
+    auto middle = Make(SpanningFiles(), set);
+    ASSERT_GE(middle.size(), 3u);
+    set.NamePattern = "Kelpa%d.cab";
+    auto last = Make({{"first.txt", "the first file\r\n"}, {"big.bin", NoiseBytes(130000, 9)}}, set);
+    ASSERT_EQ(last.size(), 4u);
+    for (const std::string& missing : {middle[2], last[3]}) {
+        const std::string& first = missing == middle[2] ? middle[0] : last[0];
+        DeleteFileA(missing.c_str());
+        RemoveTree(Dst);
+        auto e = Raised<ESTCabinet>([&] { Reader.Extract(first, Dst, 0); });
+        EXPECT_EQ(e.ErrorCode, FDIERROR_CABINET_NOT_FOUND) << missing;
+        EXPECT_EQ(e.ErrorType, ERROR_FILE_NOT_FOUND) << missing;
+        EXPECT_EQ(e.Message(), "Cabinet not found [0x0001].\r\n" + SysErrorMessage(2) + " [0x0002].");
+        EXPECT_EQ(ReadFile(Dst + "first.txt"), "the first file\r\n");
+    }
     // The unfinished file is closed, not stamped: it can be replaced at once.
-    WriteFile(Dst + "data\\big.bin", "x");
+    WriteFile(Dst + "big.bin", "x");
 }
 
 TEST_F(CabReader, RelativeNamesAndAnEmptyName)

@@ -6,7 +6,7 @@
 
 #include "core/FileSystem.h"
 #include "core/Strings.h"
-#include "tests/TestFiles.h"
+#include "harness/TestFiles.h"
 
 std::string UnixPath(const std::string& aWindowsPath)
 {

@@ -3,7 +3,7 @@
 #include <set>
 
 #include "core/FileSystem.h"
-#include "tests/TestFiles.h"
+#include "harness/TestFiles.h"
 
 TEST(DirectorySearch, SkipsOnlyAttributesMissingFromTheMask)
 {

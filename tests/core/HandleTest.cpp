@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/Handle.h"
-#include "tests/TestFiles.h"
+#include "harness/TestFiles.h"
 
 namespace {
 

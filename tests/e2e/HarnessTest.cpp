@@ -3,11 +3,11 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
-#include "tests/e2e/Harness.h"
+#include "harness/Harness.h"
 
 TEST(Harness, ReadsAndAnswersAMessageBoxOfAnotherProcess)
 {
-    TProcess standIn(BuildDirectory() + "demo\\Kelpa.EXE");
+    TProcess standIn(BuildDirectory() + "harness\\Kelpa.EXE");
     HWND box = WaitForMessageBox(standIn);
     ASSERT_NE(nullptr, box);
     TMessageBoxContent content = ReadMessageBox(box);

@@ -13,9 +13,9 @@
 #include "cab/CabSTComps.h"
 #include "core/FileSystem.h"
 #include "core/Strings.h"
-#include "tests/cab/CabFixtures.h"
+#include "harness/CabFixtures.h"
 #include "tests/cab/CabTestSupport.h"
-#include "tests/e2e/Harness.h"
+#include "harness/Harness.h"
 
 namespace {
 

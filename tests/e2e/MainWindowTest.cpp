@@ -11,7 +11,7 @@
 #include "core/FileSystem.h"
 #include "core/Strings.h"
 #include "tests/TestRegistry.h"
-#include "tests/e2e/Harness.h"
+#include "harness/Harness.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "app/Shortcut.h"
 #include "core/Strings.h"
-#include "tests/TestFiles.h"
+#include "harness/TestFiles.h"
 #include "tests/shortcut/FakeShellLink.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include "app/Shortcut.h"
 #include "core/FileSystem.h"
 #include "core/Strings.h"
-#include "tests/ShellLinkReader.h"
-#include "tests/TestFiles.h"
+#include "harness/ShellLinkReader.h"
+#include "harness/TestFiles.h"
 
 using Microsoft::WRL::ComPtr;
 

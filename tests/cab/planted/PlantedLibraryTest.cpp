@@ -7,7 +7,7 @@
 #include "cab/CabIntfSeam.h"
 #include "cab/CabSTComps.h"
 #include "core/Strings.h"
-#include "tests/TestFiles.h"
+#include "harness/TestFiles.h"
 
 namespace {
 std::string ModulePath(HMODULE module)

@@ -1,4 +1,4 @@
-#include "tests/TestFiles.h"
+#include "harness/TestFiles.h"
 
 #include <stdexcept>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "tests/ShellLinkReader.h"
+#include "harness/ShellLinkReader.h"
 
 #include <windows.h>
 #include <shlobj.h>

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "core/Handle.h"
-#include "tests/ShellLinkReader.h"
-#include "tests/TestFiles.h"
+#include "harness/ShellLinkReader.h"
+#include "harness/TestFiles.h"
 
 constexpr DWORD WaitTimeoutMs = 15000;
 constexpr DWORD RequestTimeoutMs = 5000;

@@ -1,4 +1,4 @@
-#include "tests/cab/CabFixtures.h"
+#include "harness/CabFixtures.h"
 
 #include <windows.h>
 #include <fci.h>

@@ -1,4 +1,4 @@
-#include "tests/e2e/Harness.h"
+#include "harness/Harness.h"
 
 #include <shlobj.h>
 #include <wrl/client.h>
