@@ -34,19 +34,6 @@ std::string ReadStringValue(HKEY aKey, const char* aName)
     throw Exception(Format("Failed to get data for '%s'", aName));
 }
 
-bool IsSeparator(char c)
-{
-    return c == '\\' || c == '/';
-}
-
-// "C:\..." or "\\server\share...": a name that says where it is on its own.
-bool IsFullPath(const std::string& name)
-{
-    bool drive = name.size() >= 3 && name[1] == ':' && IsSeparator(name[2]);
-    bool unc = name.size() >= 2 && IsSeparator(name[0]) && IsSeparator(name[1]);
-    return drive || unc;
-}
-
 } // namespace
 
 std::string UnquotePath(const std::string& text)
@@ -101,6 +88,23 @@ std::string ArchiveLocation(const std::string& name, const std::string& exePath)
         return name;
     return ExtractFilePath(exePath) + name;
 }
+
+namespace {
+
+bool IsSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
+
+// "C:\..." or "\\server\share...": a name that says where it is on its own.
+bool IsFullPath(const std::string& name)
+{
+    bool drive = name.size() >= 3 && name[1] == ':' && IsSeparator(name[2]);
+    bool unc = name.size() >= 2 && IsSeparator(name[0]) && IsSeparator(name[1]);
+    return drive || unc;
+}
+
+} // namespace
 
 std::string DestinationLocation(const std::string& typed, const std::string& exePath)
 {

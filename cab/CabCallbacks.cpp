@@ -1,6 +1,8 @@
 #include "cab/CabCallbacks.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include "cab/CabFiles.h"
 #include "cab/CabIntfSeam.h"
@@ -18,6 +20,11 @@ ExceptionSlot& CabCallbackException()
 
 namespace {
 CabIntfSeam::HeapAlloc HeapAllocFn = &std::malloc;
+
+// Files the library opened through CabOpenCallback and has not closed, oldest
+// first. A reader's event handler may run another extraction, so each scope
+// closes only what was opened after it began.
+std::vector<INT_PTR> LibraryFiles;
 
 // Runs a file helper the way every file callback does: a fresh error cell,
 // copied into LastFileError when the helper set it.
@@ -60,9 +67,27 @@ void __cdecl CabFreeCallback(void* aBlock) noexcept
     std::free(aBlock);
 }
 
+TCabLibraryFilesScope::TCabLibraryFilesScope() noexcept : FMark(LibraryFiles.size()) {}
+
+TCabLibraryFilesScope::~TCabLibraryFilesScope()
+{
+    for (size_t i = FMark; i < LibraryFiles.size(); ++i)
+        CloseHandle(reinterpret_cast<HANDLE>(LibraryFiles[i]));
+    LibraryFiles.resize(std::min(FMark, LibraryFiles.size()));
+}
+
 INT_PTR __cdecl CabOpenCallback(char* aFileName, int anOpenFlags, int aPermission) noexcept
 {
-    return WithErrorCell([&](int32_t& e) { return CabFileOpen(aFileName, anOpenFlags, aPermission, e); });
+    INT_PTR handle = WithErrorCell([&](int32_t& e) { return CabFileOpen(aFileName, anOpenFlags, aPermission, e); });
+    if (handle != -1) {
+        try {
+            LibraryFiles.push_back(handle);
+        } catch (...) {
+            // Untracked, the file is closed by the library as usual; only a
+            // leak of the library's own would stay open.
+        }
+    }
+    return handle;
 }
 
 UINT __cdecl CabReadCallback(INT_PTR aHandle, void* aBuffer, UINT aCount) noexcept
@@ -88,6 +113,9 @@ int __cdecl CabCloseCallback(INT_PTR aHandle) noexcept
     // never opened; that is no file error of ours to report.
     if (aHandle == 0 || aHandle == -1)
         return -1;
+    auto tracked = std::find(LibraryFiles.rbegin(), LibraryFiles.rend(), aHandle);
+    if (tracked != LibraryFiles.rend())
+        LibraryFiles.erase(std::next(tracked).base());
     return WithErrorCell([&](int32_t& e) { return CabFileClose(aHandle, e); });
 }
 

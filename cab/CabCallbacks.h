@@ -3,6 +3,7 @@
 // notification bridge) and the process-wide error cells they fill. The file
 // work itself is done by the helpers of CabFiles.h.
 #include <windows.h>
+#include <cstddef>
 #include <cstdint>
 
 #include "cab/CabIntf.h"
@@ -19,6 +20,21 @@ extern int32_t LastWriteError;
 // (heap exhaustion in CabAllocCallback). The reader raises it again once the
 // library call has returned. Like LastFileError, one extraction at a time.
 ExceptionSlot& CabCallbackException();
+
+// Closes, when it goes, the files the library opened through CabOpenCallback
+// while the scope lived and did not close itself: Wine's library leaves the
+// cabinet open after a walk it aborted at the first notification, which would
+// keep the cabinet locked until the process ends. Put around each FDICopy.
+class TCabLibraryFilesScope {
+public:
+    TCabLibraryFilesScope() noexcept;
+    TCabLibraryFilesScope(const TCabLibraryFilesScope&) = delete;
+    TCabLibraryFilesScope& operator=(const TCabLibraryFilesScope&) = delete;
+    ~TCabLibraryFilesScope();
+
+private:
+    size_t FMark;
+};
 
 // The callbacks handed to FDICreate and FDICopy (C calling convention). None
 // of them lets an exception out: it could not unwind through the library.

@@ -126,7 +126,11 @@ void TSTCabReader::Extract(const std::string& aCabFileName, const std::string& a
         HFDI context = GetContext();
         FPending.Clear();
         CabCallbackException().Clear();
-        BOOL ok = FDICopy(context, name.data(), dir.data(), 0, CabNotify, nullptr, this);
+        BOOL ok;
+        {
+            TCabLibraryFilesScope libraryFiles;
+            ok = FDICopy(context, name.data(), dir.data(), 0, CabNotify, nullptr, this);
+        }
         if (!ok || FPending.Pending() || CabCallbackException().Pending())
             CloseLeftOpenFiles();
         // An exception from an event handler, a refusal or heap exhaustion
