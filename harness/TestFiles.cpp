@@ -60,6 +60,15 @@ void WriteFile(const std::string& name, const std::string& content)
         ::WriteFile(f.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
 }
 
+void StampYear(const std::string& name, WORD year)
+{
+    FileHandle f(CreateFileA(name.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    SYSTEMTIME st{year, 6, 0, 15, 12, 0, 0, 0};
+    FILETIME ft;
+    if (!f || !SystemTimeToFileTime(&st, &ft) || !SetFileTime(f.get(), &ft, nullptr, &ft))
+        throw std::runtime_error("cannot stamp " + name);
+}
+
 std::string ReadFile(const std::string& name)
 {
     FileHandle f(CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,

@@ -35,6 +35,9 @@ std::string CurrentDirectory();
 
 void WriteFile(const std::string& name, const std::string& content);
 std::string ReadFile(const std::string& name);
+// Stamps a file's creation and last-write time with 15 June of a year, noon
+// UTC (1970 and 2110 lie outside what a DOS date can hold).
+void StampYear(const std::string& name, WORD year);
 // Removes a tree, clearing read-only, hidden and system bits on the way.
 void RemoveTree(const std::string& dir);
 // The directory of the running test executable, with a trailing backslash.

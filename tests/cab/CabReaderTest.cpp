@@ -583,21 +583,6 @@ TEST_F(CabReader, AFileMarkedToBeRunIsOpenedOnlyWhenAsked)
     EXPECT_FALSE(DirectoryExists(Dst));
 }
 
-namespace {
-
-// Stamps a file's creation and last-write time with a year, in UTC.
-void StampYear(const std::string& name, WORD year)
-{
-    FileHandle f(CreateFileA(name.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    ASSERT_TRUE(f) << name;
-    SYSTEMTIME st{year, 1, 0, 2, 0, 0, 0, 0};
-    FILETIME ft;
-    ASSERT_TRUE(SystemTimeToFileTime(&st, &ft));
-    ASSERT_TRUE(SetFileTime(f.get(), &ft, nullptr, &ft));
-}
-
-} // namespace
-
 // Reproducible builds stamp their output 1970: such a cabinet is there all the
 // same, whether the library continues a file into it or the set only names it.
 TEST_F(CabReader, NextCabinetsStampedBefore1980AreRead)
@@ -619,7 +604,7 @@ TEST_F(CabReader, NextCabinetsStampedBefore1980AreRead)
         auto cabs = MakeCabinets(dir.Path(), files, set);
         ASSERT_GE(cabs.size(), 2u);
         for (size_t i = 1; i < cabs.size(); ++i)
-            ASSERT_NO_FATAL_FAILURE(StampYear(cabs[i], 1970));
+            ASSERT_NO_THROW(StampYear(cabs[i], 1970));
         std::string out = dir.Path() + "out\\";
         Reader.Extract(cabs[0], out, 0);
         for (const TFixtureFile& f : files)
