@@ -1,13 +1,23 @@
 #include "ui/Controls.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "core/Exceptions.h"
 #include "ui/Application.h"
 
 namespace {
-// The window property that holds the object bound to a window.
-constexpr const char* kBindingProp = "KlpControl";
+// The object bound to each window of ours. Looked up for every message, so
+// kept in the process: a window property costs a round trip to the
+// wineserver under Wine (tens of microseconds), which made every message of a
+// large owner-drawn list expensive. A window handle names one window system
+// wide while it lives, and a window leaves the table when it is destroyed, so
+// a handle found here is ours whatever the message that carried it.
+std::unordered_map<HWND, TWinControl*>& Bindings()
+{
+    static std::unordered_map<HWND, TWinControl*> bindings;
+    return bindings;
+}
 } // namespace
 
 TWinControl::TWinControl(TComponent* anOwner) : TComponent(anOwner) {}
@@ -31,12 +41,11 @@ TWinControl::~TWinControl()
 
 TWinControl* TWinControl::FromHandle(HWND aWnd) noexcept
 {
-    // Only windows of this thread are ours: a window handle in a message
-    // (WM_COMMAND's lParam, for one) may name another program's window, and
-    // its property would not point into this process.
-    if (!aWnd || GetWindowThreadProcessId(aWnd, nullptr) != GetCurrentThreadId())
-        return nullptr;
-    return static_cast<TWinControl*>(GetPropA(aWnd, kBindingProp));
+    // A window handle in a message (WM_COMMAND's lParam, for one) may name
+    // another program's window: such a handle is not in the table.
+    auto& bindings = Bindings();
+    auto found = bindings.find(aWnd);
+    return found != bindings.end() ? found->second : nullptr;
 }
 
 void TWinControl::SetParent(TWinControl* aParent)
@@ -223,14 +232,14 @@ void TWinControl::ApplyTabOrder()
 void TWinControl::Bind(HWND aWnd) noexcept
 {
     FHandle = aWnd;
-    SetPropA(aWnd, kBindingProp, this);
+    Bindings()[aWnd] = this;
 }
 
 void TWinControl::Unbind() noexcept
 {
     if (!FHandle)
         return;
-    RemovePropA(FHandle, kBindingProp);
+    Bindings().erase(FHandle);
     FHandle = nullptr;
     FDefWndProc = nullptr;
 }
