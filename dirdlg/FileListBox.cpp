@@ -8,6 +8,7 @@
 #include "dirdlg/DirFiles.h"
 #include "dirdlg/DirPaths.h"
 #include "dirdlg/DirectoryListBox.h"
+#include "dirdlg/NameSort.h"
 
 namespace {
 // Puts the screen cursor back on every path out of a refill.
@@ -132,10 +133,13 @@ void TFileListBox::Refill()
             }
         });
     }
+    // In the control's order, so that the lines go in without comparisons.
+    SortByText(items, false);
     {
         TListUpdate update(*this);
         Clear();
-        AddItems(items);
+        AppendLines([this](UINT aMsg, WPARAM wParam, LPARAM lParam) { return DefaultHandler(aMsg, wParam, lParam); },
+                    items);
     }
     Change();
 }
