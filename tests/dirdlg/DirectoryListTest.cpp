@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "core/Exceptions.h"
@@ -155,11 +156,20 @@ TEST_F(DirectoryListTest, EnterOpensTheSelectedLineAndBracketedNamesOpenSubDirec
 {
     ErrorRecorder errors;
     List->SetCurrentDir(Beta());
+    // Enter goes to the list, not to the form's default button.
+    auto* ok = new TButton(Form.get());
+    ok->Default = true;
+    ok->SetBounds(300, 250, 75, 25);
+    ok->SetParent(Form.get());
+    Form->DefaultButton = ok;
+    int pressed = 0;
+    ok->OnClick = [&](TComponent*) { ++pressed; };
     Form->Show();
     List->SetFocus();
     List->SetItemIndex(List->CurrentIndex() + 3); // Mu
     PressKey(VK_RETURN);
     EXPECT_EQ(List->CurrentDir(), Beta() + "\\Mu");
+    EXPECT_EQ(pressed, 0);
     EXPECT_TRUE(errors.Shown.empty());
 
     // Bracketed: a sub-directory of the process's current directory.
@@ -342,6 +352,46 @@ TEST_F(DirectoryListTest, ALinkedDriveListIsAskedToSwitchAndPutBackOnFailure)
     RemoveDirectoryA(elsewhere.c_str());
     List->SetDriveList(nullptr, nullptr);
     EXPECT_EQ(List->DriveList(), nullptr);
+}
+
+namespace {
+UINT ErrorMode = 0;
+std::vector<UINT> ModesSet;
+bool QuietDuringQuery = false;
+UINT WINAPI RecordErrorMode(UINT aMode)
+{
+    ModesSet.push_back(aMode);
+    return std::exchange(ErrorMode, aMode);
+}
+BOOL WINAPI CheckQuiet(LPCSTR, LPSTR, DWORD, LPDWORD, LPDWORD, LPDWORD aFlags, LPSTR, DWORD)
+{
+    QuietDuringQuery = (ErrorMode & SEM_FAILCRITICALERRORS) != 0;
+    *aFlags = FILE_CASE_PRESERVED_NAMES;
+    return TRUE;
+}
+} // namespace
+
+TEST_F(DirectoryListTest, FileSystemCallsRunWithTheCriticalErrorBoxOffAndPutTheModeBack)
+{
+    ErrorMode = 0x8000; // SEM_NOOPENFILEERRORBOX, as a caller might have set it
+    ModesSet.clear();
+    auto savedMode = DirSystem().SetErrorMode;
+    DirSystem().SetErrorMode = &RecordErrorMode;
+    {
+        VolumeFlagsOverride flags(&CheckQuiet);
+        List->SetCurrentDir(Beta());
+        EXPECT_THROW(List->SetCurrentDir("Q:\\nowhere"), EInOutError);
+    }
+    DirSystem().SetErrorMode = savedMode;
+    EXPECT_TRUE(QuietDuringQuery);
+    EXPECT_EQ(ErrorMode, 0x8000u);
+    ASSERT_FALSE(ModesSet.empty());
+    // Every scope sets the quiet mode and puts back what it found.
+    for (size_t i = 0; i < ModesSet.size(); ++i) {
+        if (ModesSet[i] != SEM_FAILCRITICALERRORS) {
+            EXPECT_EQ(ModesSet[i], 0x8000u) << i;
+        }
+    }
 }
 
 class PathLabelDpiTest : public testing::TestWithParam<int> {};
