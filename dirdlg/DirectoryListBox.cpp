@@ -71,13 +71,16 @@ void TDirectoryListBox::CreateParams(TCreateParams& aParams)
 void TDirectoryListBox::HandleCreated()
 {
     TListBox::HandleCreated();
+    FCreated = true;
     Rebuild();
 }
 
 LRESULT TDirectoryListBox::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
 {
     LRESULT result = TListBox::WndProc(aMsg, wParam, lParam);
-    if (aMsg == WM_SETFONT)
+    // The font given at creation measures the height anew unless the height
+    // was set explicitly; a later change of font always does.
+    if (aMsg == WM_SETFONT && (FCreated || ItemHeight == FMeasuredHeight))
         UpdateItemHeight();
     else if (aMsg == WM_CHAR && wParam == VK_RETURN)
         OpenSelected();
@@ -95,6 +98,7 @@ bool TDirectoryListBox::CNCommand(WORD aCode, WORD anId)
 void TDirectoryListBox::UpdateItemHeight()
 {
     int height = std::max(FontLineHeight(WindowFont(*this)), FOpenGlyph->Height() + 1);
+    FMeasuredHeight = height;
     SetItemHeight(height);
 }
 

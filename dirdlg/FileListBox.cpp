@@ -70,13 +70,16 @@ void TFileListBox::CreateParams(TCreateParams& aParams)
 void TFileListBox::HandleCreated()
 {
     TListBox::HandleCreated();
+    FCreated = true;
     Refill();
 }
 
 LRESULT TFileListBox::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
 {
     LRESULT result = TListBox::WndProc(aMsg, wParam, lParam);
-    if (aMsg == WM_SETFONT)
+    // The font given at creation measures the height anew unless the height
+    // was set explicitly; a later change of font always does.
+    if (aMsg == WM_SETFONT && (FCreated || ItemHeight == FMeasuredHeight))
         UpdateItemHeight();
     return result;
 }
@@ -94,6 +97,7 @@ void TFileListBox::UpdateItemHeight()
     int height = FontLineHeight(WindowFont(*this));
     if (FShowGlyphs)
         height = std::max(height, FExeGlyph->Height() + 1);
+    FMeasuredHeight = height;
     SetItemHeight(height);
 }
 

@@ -441,3 +441,34 @@ TEST_P(PathLabelDpiTest, LabelShortensTheDirectoryToItsWidth)
 }
 
 INSTANTIATE_TEST_SUITE_P(Resolutions, PathLabelDpiTest, testing::Values(96, 120));
+
+TEST(ListItemHeight, FontAndGlyphGiveTheHeightUnlessTheFormSetsOne)
+{
+    CurrentDirGuard guard;
+    std::unique_ptr<TForm> form(NewHostForm());
+    auto* measured = new TDirectoryListBox(form.get());
+    measured->SetParent(form.get());
+    auto* described = new TDirectoryListBox(form.get());
+    described->ItemHeight = 17;
+    described->SetParent(form.get());
+    auto* files = new TFileListBox(form.get());
+    files->ItemHeight = 13;
+    files->SetParent(form.get());
+    auto height = [](TWinControl* aList) {
+        return static_cast<int>(SendMessageA(aList->Handle(), LB_GETITEMHEIGHT, 0, 0));
+    };
+    // The form's small font is lower than the folder glyph.
+    EXPECT_EQ(height(measured), 16);
+    EXPECT_EQ(height(described), 17);
+    EXPECT_EQ(height(files), 13);
+    // A new font measures again.
+    LOGFONTA lf{};
+    lf.lfHeight = -30;
+    lstrcpyA(lf.lfFaceName, "Tahoma");
+    FontHandle big(CreateFontIndirectA(&lf));
+    SendMessageA(described->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(big.get()), FALSE);
+    SendMessageA(files->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(big.get()), FALSE);
+    EXPECT_EQ(height(described), FontLineHeight(big.get()));
+    EXPECT_EQ(height(files), FontLineHeight(big.get()));
+    form.reset();
+}
