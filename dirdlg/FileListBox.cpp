@@ -1,6 +1,7 @@
 #include "dirdlg/FileListBox.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "core/Exceptions.h"
@@ -25,14 +26,24 @@ private:
 
 constexpr size_t kBusyLines = 100;
 
-bool IsExecutableName(const std::string& aName)
+bool IsExecutableName(const char* aName)
 {
-    size_t dot = aName.find_last_of(".\\:");
-    if (dot == std::string::npos || aName[dot] != '.')
+    const char* dot = nullptr;
+    for (const char* p = aName; *p; ++p) {
+        if (*p == '.')
+            dot = p;
+        else if (*p == '\\' || *p == ':')
+            dot = nullptr;
+    }
+    if (!dot || std::strlen(dot) != 4)
         return false;
-    std::string ext = aName.substr(dot);
-    CharLowerBuffA(ext.data(), static_cast<DWORD>(ext.size()));
-    return ext == ".exe" || ext == ".com" || ext == ".bat" || ext == ".pif";
+    // The four extensions are plain ASCII: lowering the letters is all the
+    // locale's lower-casing could do to a name that matches.
+    char ext[5];
+    for (int i = 0; i < 5; ++i)
+        ext[i] = (dot[i] >= 'A' && dot[i] <= 'Z') ? static_cast<char>(dot[i] + ('a' - 'A')) : dot[i];
+    return std::strcmp(ext, ".exe") == 0 || std::strcmp(ext, ".com") == 0 || std::strcmp(ext, ".bat") == 0 ||
+           std::strcmp(ext, ".pif") == 0;
 }
 
 HFONT WindowFont(const TWinControl& aControl)
