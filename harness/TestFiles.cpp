@@ -26,6 +26,7 @@ TempDir::~TempDir()
     RemoveTree(FPath);
 }
 
+namespace {
 std::string CurrentDirectory()
 {
     std::vector<char> buffer(MAX_PATH);
@@ -38,6 +39,7 @@ std::string CurrentDirectory()
         buffer.resize(n);
     }
 }
+} // namespace
 
 CurrentDirectoryScope::CurrentDirectoryScope(const std::string& dir) : FSaved(CurrentDirectory())
 {

@@ -30,8 +30,6 @@ public:
 private:
     std::string FSaved;
 };
-// The process's current directory, as the system reports it.
-std::string CurrentDirectory();
 
 void WriteFile(const std::string& name, const std::string& content);
 std::string ReadFile(const std::string& name);

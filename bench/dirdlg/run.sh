@@ -2,11 +2,13 @@
 # Directory and file list against the bare enumeration and a plain list box,
 # under Wine on a virtual display in the build's bench prefix.
 # Usage: bench/dirdlg/run.sh [rounds]
+# KLP_ARCH chooses the build (x86, the release, by default).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-build="${KLP_BUILD_DIR:-$root/build}"
+export KLP_ARCH="${KLP_ARCH:-x86}"
 rounds="${1:-5}"
-KLP_BUILD_DIR="$build" "$root/scripts/build.sh"
+KLP_BUILD_DIR="${KLP_BUILD_DIR:-$root/build}" KLP_ARCHS="$KLP_ARCH" "$root/scripts/build.sh"
+build="${KLP_BUILD_DIR:-$root/build}/$KLP_ARCH"
 export KLP_WINEPREFIX="$build/bench-prefix"
 "$root/scripts/prepare-prefix.sh"
 source "$root/scripts/wine-env.sh"

@@ -3,7 +3,7 @@
 #include "core/Exceptions.h"
 #include "dirdlg/DirFiles.h"
 #include "dirdlg/DirPaths.h"
-#include "tests/TestFiles.h"
+#include "harness/TestFiles.h"
 #include "tests/dirdlg/DirTestSupport.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/Handle.h"
-#include "tests/TestFiles.h"
+#include "harness/TestFiles.h"
 #include "ui/Forms.h"
 
 CurrentDirGuard::CurrentDirGuard() : FSaved(Cwd()) {}

@@ -11,7 +11,7 @@
 #include "dirdlg/DirectoryListBox.h"
 #include "dirdlg/FileListBox.h"
 #include "dirdlg/PathLabel.h"
-#include "tests/TestFiles.h"
+#include "harness/TestFiles.h"
 #include "tests/UiTestSupport.h"
 #include "tests/dirdlg/DirTestSupport.h"
 #include "ui/Forms.h"

@@ -7,7 +7,7 @@
 #include "core/Exceptions.h"
 #include "dirdlg/DirectoryListBox.h"
 #include "dirdlg/FileListBox.h"
-#include "tests/TestFiles.h"
+#include "harness/TestFiles.h"
 #include "tests/UiTestSupport.h"
 #include "tests/dirdlg/DirTestSupport.h"
 #include "ui/Forms.h"
