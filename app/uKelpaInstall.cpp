@@ -12,6 +12,7 @@
 #include "core/Exceptions.h"
 #include "core/FileSystem.h"
 #include "core/Strings.h"
+#include "dirdlg/SelectDirDlg.h"
 
 TfKLPInst* fKLPInst = nullptr;
 
@@ -94,8 +95,7 @@ TfKLPInst::TfKLPInst(TComponent* anOwner, int aPixelsPerInch) : TForm(anOwner, a
     bOK->OnClick = [this](TComponent* sender) { bOKClick(sender); };
     bCancel->OnClick = [this](TComponent* sender) { bCancelClick(sender); };
     Image2->OnClick = [this](TComponent* sender) { Image2Click(sender); };
-    // ToolButton1 gets its handler with the directory chooser; until then a
-    // click on it does nothing.
+    ToolButton1->OnClick = [this](TComponent* sender) { ToolButton1Click(sender); };
     OnCreate = [this](TComponent* sender) { FormCreate(sender); };
     DoCreate();
 }
@@ -150,4 +150,13 @@ void TfKLPInst::Image2Click(TComponent*)
     // The shell's answer is not looked at: a browser that cannot be started
     // is not the installer's failure.
     ShellExecuteA(nullptr, "Open", ProductWebSite, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void TfKLPInst::ToolButton1Click(TComponent*)
+{
+    // A typed directory comes back as typed and is neither confirmed nor
+    // created here: the installation creates it.
+    std::string directory = eDestination->Text();
+    if (BrowseDirectory(directory, bdEditablePath, 0))
+        eDestination->SetText(directory);
 }

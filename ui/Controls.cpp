@@ -224,6 +224,9 @@ void TWinControl::Bind(HWND aWnd) noexcept
 {
     FHandle = aWnd;
     SetPropA(aWnd, kBindingProp, this);
+    // Every window of ours is bound once and unbound when it goes, so the
+    // binding counts the live windows.
+    ++LiveHandleCounter(THandleKind::hkWindow);
 }
 
 void TWinControl::Unbind() noexcept
@@ -231,6 +234,7 @@ void TWinControl::Unbind() noexcept
     if (!FHandle)
         return;
     RemovePropA(FHandle, kBindingProp);
+    --LiveHandleCounter(THandleKind::hkWindow);
     FHandle = nullptr;
     FDefWndProc = nullptr;
 }

@@ -7,10 +7,8 @@
 
 int ScreenPixelsPerInch()
 {
-    HDC dc = GetDC(nullptr);
-    int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-    if (dc)
-        ReleaseDC(nullptr, dc);
+    WindowDc dc(nullptr);
+    int dpi = dc ? GetDeviceCaps(dc.get(), LOGPIXELSY) : 96;
     return dpi > 0 ? dpi : 96;
 }
 
@@ -166,6 +164,11 @@ void TForm::CreateControl(const TControlDescription& d)
         bar->AddButton(button);
         return;
     }
+    case TControlKind::ckCustom:
+        if (!d.Create)
+            throw EInvalidOperation(std::string("Control '") + d.Name + "' has no maker");
+        control = d.Create(*this, d);
+        break;
     case TControlKind::ckImageList: {
         auto* images = new TImageList(this, d.Width > 0 ? d.Width : 16, d.Height > 0 ? d.Height : 16);
         images->Name = d.Name;

@@ -10,6 +10,7 @@
 #include "ui/Controls.h"
 
 class TButton;
+class TForm;
 
 enum TModalResult : int {
     mrNone = 0,
@@ -38,6 +39,7 @@ enum class TControlKind {
     ckToolBar,
     ckToolButton,
     ckImageList,
+    ckCustom, // made by the description's Create
 };
 
 enum TControlOption : unsigned {
@@ -68,6 +70,9 @@ struct TControlDescription {
     int ImageIndex = -1;
     int ItemHeight = 0;
     int ModalResult = 0; // of a button: set into the form's ModalResult on a click
+    // Of a custom control: makes the control, owned by aForm, with the
+    // settings of its kind that the description carries.
+    TWinControl* (*Create)(TForm& aForm, const TControlDescription& aDescription) = nullptr;
 };
 
 struct TFormDescription {

@@ -63,7 +63,7 @@ public:
     bool Default = false;
     // The form presses it on Esc.
     bool Cancel = false;
-    // Set into the form's ModalResult after a click.
+    // Set into the form's ModalResult on a click, before OnClick runs.
     int ModalResult = 0;
     TNotifyEvent OnClick;
     // Runs the click as a user's click would.
