@@ -289,6 +289,13 @@ LRESULT TWinControl::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
         return reinterpret_cast<LRESULT>(FWindowFont);
     if (aMsg == WM_SETFOCUS)
         NotifyFocused();
+    if (aMsg == WM_GETDLGCODE) {
+        LRESULT code = DefaultHandler(aMsg, wParam, lParam);
+        auto* msg = reinterpret_cast<const MSG*>(lParam);
+        if (msg && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN && WantsReturn())
+            code |= DLGC_WANTMESSAGE;
+        return code;
+    }
     return DefaultHandler(aMsg, wParam, lParam);
 }
 

@@ -88,6 +88,10 @@ public:
     COLORREF Color = clDefault;
     COLORREF FontColor = clDefault;
 
+    // Whether Enter goes to the control itself instead of pressing the form's
+    // default button; the dialog manager asks through WM_GETDLGCODE.
+    virtual bool WantsReturn() const { return false; }
+
     // The font of the form the control sits on.
     virtual HFONT FontHandle() const noexcept;
     // Creates the window (and those of the child controls) now.

@@ -342,12 +342,14 @@ int TForm::ShowModal()
 
 void TForm::ChildFocused(TWinControl* aControl)
 {
+    // A control that takes Enter itself leaves no button to press on Enter.
     auto* focused = dynamic_cast<TButton*>(aControl);
+    bool takesReturn = aControl && !focused && aControl->WantsReturn();
     for (size_t i = 0; i < ComponentCount(); ++i) {
         auto* button = dynamic_cast<TButton*>(Components(i));
         if (!button || !button->HandleAllocated())
             continue;
-        bool isDefault = focused ? button == focused : button == DefaultButton;
+        bool isDefault = focused ? button == focused : !takesReturn && button == DefaultButton;
         LONG style = GetWindowLongA(button->Handle(), GWL_STYLE);
         bool wasDefault = (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
         if (isDefault != wasDefault)

@@ -7,15 +7,43 @@
 #include "ui/Forms.h"
 
 namespace {
-std::string ListText(HWND aWnd, UINT aLengthMsg, UINT aTextMsg, int anIndex)
+const TListMessages kListBoxMessages = {
+    .AddString = LB_ADDSTRING,
+    .InsertString = LB_INSERTSTRING,
+    .DeleteString = LB_DELETESTRING,
+    .ResetContent = LB_RESETCONTENT,
+    .GetCount = LB_GETCOUNT,
+    .GetTextLen = LB_GETTEXTLEN,
+    .GetText = LB_GETTEXT,
+    .GetCurSel = LB_GETCURSEL,
+    .SetCurSel = LB_SETCURSEL,
+    .GetItemData = LB_GETITEMDATA,
+    .SetItemData = LB_SETITEMDATA,
+    .SetItemHeight = LB_SETITEMHEIGHT,
+    .InitStorage = LB_INITSTORAGE,
+    .FindStringExact = LB_FINDSTRINGEXACT,
+};
+
+const TListMessages kComboBoxMessages = {
+    .AddString = CB_ADDSTRING,
+    .InsertString = CB_INSERTSTRING,
+    .DeleteString = CB_DELETESTRING,
+    .ResetContent = CB_RESETCONTENT,
+    .GetCount = CB_GETCOUNT,
+    .GetTextLen = CB_GETLBTEXTLEN,
+    .GetText = CB_GETLBTEXT,
+    .GetCurSel = CB_GETCURSEL,
+    .SetCurSel = CB_SETCURSEL,
+    .GetItemData = CB_GETITEMDATA,
+    .SetItemData = CB_SETITEMDATA,
+    .SetItemHeight = CB_SETITEMHEIGHT,
+    .InitStorage = CB_INITSTORAGE,
+    .FindStringExact = CB_FINDSTRINGEXACT,
+};
+
+[[noreturn]] void RaiseIndexError(int anIndex)
 {
-    LRESULT length = SendMessageA(aWnd, aLengthMsg, static_cast<WPARAM>(anIndex), 0);
-    if (length < 0)
-        throw EInvalidOperation("List index out of bounds (" + std::to_string(anIndex) + ")");
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    LRESULT got = SendMessageA(aWnd, aTextMsg, static_cast<WPARAM>(anIndex), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(got < 0 ? 0 : static_cast<size_t>(got));
-    return text;
+    throw EInvalidOperation("List index out of bounds (" + std::to_string(anIndex) + ")");
 }
 
 TOwnerDrawState DrawState(const DRAWITEMSTRUCT& anItem)
@@ -23,7 +51,7 @@ TOwnerDrawState DrawState(const DRAWITEMSTRUCT& anItem)
     TOwnerDrawState state;
     state.Selected = (anItem.itemState & ODS_SELECTED) != 0;
     state.Focused = (anItem.itemState & ODS_FOCUS) != 0;
-    state.Disabled = (anItem.itemState & ODS_DISABLED) != 0;
+    state.Disabled = (anItem.itemState & (ODS_DISABLED | ODS_GRAYED)) != 0;
     state.ComboEdit = (anItem.itemState & ODS_COMBOBOXEDIT) != 0;
     return state;
 }
@@ -35,15 +63,28 @@ void RequireHandle(const TWinControl& aControl)
 }
 } // namespace
 
-void DrawListItemText(HDC aDc, const RECT& aRect, const std::string& aText, TOwnerDrawState aState)
+COLORREF ListItemTextColor(TOwnerDrawState aState, COLORREF aFontColor)
 {
-    if (aState.Selected) {
-        FillRect(aDc, &aRect, GetSysColorBrush(COLOR_HIGHLIGHT));
-        SetTextColor(aDc, GetSysColor(COLOR_HIGHLIGHTTEXT));
-    } else {
-        FillRect(aDc, &aRect, GetSysColorBrush(COLOR_WINDOW));
-    }
+    // A disabled list shows no highlight: its items are grey, selected or not.
+    if (aState.Disabled)
+        return GetSysColor(COLOR_GRAYTEXT);
+    if (aState.Selected)
+        return GetSysColor(COLOR_HIGHLIGHTTEXT);
+    return aFontColor != clDefault ? aFontColor : GetSysColor(COLOR_WINDOWTEXT);
+}
+
+void FillListItem(HDC aDc, const RECT& aRect, TOwnerDrawState aState, COLORREF aFontColor)
+{
+    bool highlight = aState.Selected && !aState.Disabled;
+    FillRect(aDc, &aRect, GetSysColorBrush(highlight ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    SetTextColor(aDc, ListItemTextColor(aState, aFontColor));
     SetBkMode(aDc, TRANSPARENT);
+}
+
+void DrawListItemText(HDC aDc, const RECT& aRect, const std::string& aText, TOwnerDrawState aState,
+                      COLORREF aFontColor)
+{
+    FillListItem(aDc, aRect, aState, aFontColor);
     RECT r = aRect;
     r.left += 2;
     DrawTextA(aDc, aText.c_str(), static_cast<int>(aText.size()), &r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
@@ -206,10 +247,192 @@ void TButton::Click()
         OnClick(this);
 }
 
-TComboBox::TComboBox(TComponent* anOwner) : TWinControl(anOwner)
+TCustomListControl::TCustomListControl(TComponent* anOwner, const TListMessages& aMessages)
+    : TWinControl(anOwner), FMessages(aMessages)
 {
     TabStop = true;
 }
+
+LRESULT TCustomListControl::Send(UINT aMsg, WPARAM wParam, LPARAM lParam) const
+{
+    RequireHandle(*this);
+    return SendMessageA(Handle(), aMsg, wParam, lParam);
+}
+
+void TCustomListControl::CheckIndex(int anIndex) const
+{
+    if (anIndex < 0 || anIndex >= Count())
+        RaiseIndexError(anIndex);
+}
+
+void TCustomListControl::HandleCreated()
+{
+    // A fixed-height owner-drawn list asked with WM_MEASUREITEM during its
+    // creation, before it was bound: set the height now.
+    if (ItemHeight > 0)
+        SendMessageA(Handle(), FMessages.SetItemHeight, 0, ItemHeight);
+}
+
+int TCustomListControl::AddItem(const std::string& anItem, TItemData aData)
+{
+    LRESULT index = Send(FMessages.AddString, 0, reinterpret_cast<LPARAM>(anItem.c_str()));
+    if (index < 0)
+        throw EOutOfMemory();
+    if (aData)
+        SetItemData(static_cast<int>(index), aData);
+    return static_cast<int>(index);
+}
+
+int TCustomListControl::InsertItem(int anIndex, const std::string& anItem, TItemData aData)
+{
+    if (anIndex < -1 || anIndex > Count())
+        RaiseIndexError(anIndex);
+    LRESULT index =
+        Send(FMessages.InsertString, static_cast<WPARAM>(anIndex), reinterpret_cast<LPARAM>(anItem.c_str()));
+    if (index < 0)
+        throw EOutOfMemory();
+    if (aData)
+        SetItemData(static_cast<int>(index), aData);
+    return static_cast<int>(index);
+}
+
+void TCustomListControl::AddItems(const std::vector<TListItem>& anItems)
+{
+    size_t bytes = 0;
+    for (const TListItem& item : anItems)
+        bytes += item.Text.size() + 1;
+    // Reserving is only a hint: a refusal leaves the adds to grow the storage.
+    Send(FMessages.InitStorage, anItems.size(), static_cast<LPARAM>(bytes));
+    TListUpdate update(*this);
+    for (const TListItem& item : anItems)
+        AddItem(item.Text, item.Data);
+}
+
+void TCustomListControl::DeleteItem(int anIndex)
+{
+    CheckIndex(anIndex);
+    Send(FMessages.DeleteString, static_cast<WPARAM>(anIndex));
+}
+
+void TCustomListControl::Clear()
+{
+    Send(FMessages.ResetContent);
+}
+
+int TCustomListControl::Count() const
+{
+    return HandleAllocated() ? static_cast<int>(Send(FMessages.GetCount)) : 0;
+}
+
+std::string TCustomListControl::Item(int anIndex) const
+{
+    LRESULT length = Send(FMessages.GetTextLen, static_cast<WPARAM>(anIndex));
+    if (length < 0)
+        RaiseIndexError(anIndex);
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    LRESULT got = Send(FMessages.GetText, static_cast<WPARAM>(anIndex), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(got < 0 ? 0 : static_cast<size_t>(got));
+    return text;
+}
+
+TItemData TCustomListControl::ItemData(int anIndex) const
+{
+    // The data itself may be -1 (LB_ERR): the index decides what is an error.
+    CheckIndex(anIndex);
+    return static_cast<TItemData>(Send(FMessages.GetItemData, static_cast<WPARAM>(anIndex)));
+}
+
+void TCustomListControl::SetItemData(int anIndex, TItemData aData)
+{
+    CheckIndex(anIndex);
+    Send(FMessages.SetItemData, static_cast<WPARAM>(anIndex), aData);
+}
+
+int TCustomListControl::IndexOf(const std::string& aText) const
+{
+    if (!HandleAllocated())
+        return -1;
+    // The search starts after the given index and wraps: -1 searches all.
+    LRESULT index = Send(FMessages.FindStringExact, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(aText.c_str()));
+    return index < 0 ? -1 : static_cast<int>(index);
+}
+
+int TCustomListControl::ItemIndex() const
+{
+    return HandleAllocated() ? static_cast<int>(Send(FMessages.GetCurSel)) : -1;
+}
+
+void TCustomListControl::SetItemIndex(int anIndex)
+{
+    Send(FMessages.SetCurSel, static_cast<WPARAM>(anIndex));
+}
+
+void TCustomListControl::SetItemHeight(int aHeight)
+{
+    ItemHeight = aHeight;
+    if (HandleAllocated() && aHeight > 0) {
+        SendMessageA(Handle(), FMessages.SetItemHeight, 0, aHeight);
+        InvalidateRect(Handle(), nullptr, TRUE);
+    }
+}
+
+void TCustomListControl::BeginUpdate()
+{
+    if (FUpdateCount++ == 0 && HandleAllocated())
+        SendMessageA(Handle(), WM_SETREDRAW, FALSE, 0);
+}
+
+void TCustomListControl::EndUpdate()
+{
+    if (FUpdateCount == 0)
+        return;
+    if (--FUpdateCount == 0 && HandleAllocated()) {
+        SendMessageA(Handle(), WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(Handle(), nullptr, TRUE);
+    }
+}
+
+LRESULT TCustomListControl::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
+{
+    if (aMsg == WM_KEYDOWN) {
+        WORD key = static_cast<WORD>(wParam);
+        KeyDown(key);
+        if (key == 0)
+            return 0;
+        wParam = key;
+    }
+    return TWinControl::WndProc(aMsg, wParam, lParam);
+}
+
+void TCustomListControl::KeyDown(WORD& aKey)
+{
+    if (OnKeyDown)
+        OnKeyDown(this, aKey);
+}
+
+bool TCustomListControl::CNDrawItem(DRAWITEMSTRUCT& anItem)
+{
+    // No item to draw (an empty list with the focus, a combo box without a
+    // selection): background and focus only.
+    if (anItem.itemID == static_cast<UINT>(-1)) {
+        FillRect(anItem.hDC, &anItem.rcItem, GetSysColorBrush(COLOR_WINDOW));
+        if (anItem.itemState & ODS_FOCUS)
+            DrawFocusRect(anItem.hDC, &anItem.rcItem);
+        return true;
+    }
+    DrawItem(static_cast<int>(anItem.itemID), anItem.rcItem, anItem.hDC, DrawState(anItem));
+    return true;
+}
+
+void TCustomListControl::DrawItem(int anIndex, const RECT& aRect, HDC aDc, TOwnerDrawState aState)
+{
+    if (OnDrawItem)
+        OnDrawItem(this, anIndex, aRect, aDc, aState);
+    else
+        DrawListItemText(aDc, aRect, Item(anIndex), aState, FontColor);
+}
+
+TComboBox::TComboBox(TComponent* anOwner) : TCustomListControl(anOwner, kComboBoxMessages) {}
 
 void TComboBox::CreateParams(TCreateParams& aParams)
 {
@@ -241,9 +464,8 @@ int TComboBox::WindowHeight(int aHeight) const
 
 void TComboBox::HandleCreated()
 {
+    TCustomListControl::HandleCreated();
     HWND wnd = Handle();
-    if (ItemHeight > 0)
-        SendMessageA(wnd, CB_SETITEMHEIGHT, 0, ItemHeight);
     // A closed box is as high as its selection field makes it, whatever the
     // window was created with: size the field so that the box has the height
     // it was laid out with.
@@ -261,43 +483,6 @@ void TComboBox::HandleCreated()
     }
 }
 
-int TComboBox::AddItem(const std::string& anItem)
-{
-    RequireHandle(*this);
-    LRESULT index = SendMessageA(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(anItem.c_str()));
-    if (index < 0)
-        throw EOutOfMemory();
-    return static_cast<int>(index);
-}
-
-void TComboBox::Clear()
-{
-    RequireHandle(*this);
-    SendMessageA(Handle(), CB_RESETCONTENT, 0, 0);
-}
-
-int TComboBox::Count() const
-{
-    return HandleAllocated() ? static_cast<int>(SendMessageA(Handle(), CB_GETCOUNT, 0, 0)) : 0;
-}
-
-std::string TComboBox::Item(int anIndex) const
-{
-    RequireHandle(*this);
-    return ListText(Handle(), CB_GETLBTEXTLEN, CB_GETLBTEXT, anIndex);
-}
-
-int TComboBox::ItemIndex() const
-{
-    return HandleAllocated() ? static_cast<int>(SendMessageA(Handle(), CB_GETCURSEL, 0, 0)) : -1;
-}
-
-void TComboBox::SetItemIndex(int anIndex)
-{
-    RequireHandle(*this);
-    SendMessageA(Handle(), CB_SETCURSEL, static_cast<WPARAM>(anIndex), 0);
-}
-
 bool TComboBox::CNCommand(WORD aCode, WORD)
 {
     // A click into the edit field focuses the field, not the box itself.
@@ -313,28 +498,7 @@ bool TComboBox::CNCommand(WORD aCode, WORD)
     return false;
 }
 
-bool TComboBox::CNDrawItem(DRAWITEMSTRUCT& anItem)
-{
-    if (anItem.itemID == static_cast<UINT>(-1)) {
-        FillRect(anItem.hDC, &anItem.rcItem, GetSysColorBrush(COLOR_WINDOW));
-        return true;
-    }
-    DrawItem(static_cast<int>(anItem.itemID), anItem.rcItem, anItem.hDC, DrawState(anItem));
-    return true;
-}
-
-void TComboBox::DrawItem(int anIndex, const RECT& aRect, HDC aDc, TOwnerDrawState aState)
-{
-    if (OnDrawItem)
-        OnDrawItem(this, anIndex, aRect, aDc, aState);
-    else
-        DrawListItemText(aDc, aRect, Item(anIndex), aState);
-}
-
-TListBox::TListBox(TComponent* anOwner) : TWinControl(anOwner)
-{
-    TabStop = true;
-}
+TListBox::TListBox(TComponent* anOwner) : TCustomListControl(anOwner, kListBoxMessages) {}
 
 void TListBox::CreateParams(TCreateParams& aParams)
 {
@@ -350,50 +514,6 @@ void TListBox::CreateParams(TCreateParams& aParams)
         aParams.Style |= LBS_NOINTEGRALHEIGHT;
 }
 
-void TListBox::HandleCreated()
-{
-    // WM_MEASUREITEM came during creation, before the window was bound.
-    if (ItemHeight > 0)
-        SendMessageA(Handle(), LB_SETITEMHEIGHT, 0, ItemHeight);
-}
-
-int TListBox::AddItem(const std::string& anItem)
-{
-    RequireHandle(*this);
-    LRESULT index = SendMessageA(Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(anItem.c_str()));
-    if (index < 0)
-        throw EOutOfMemory();
-    return static_cast<int>(index);
-}
-
-void TListBox::Clear()
-{
-    RequireHandle(*this);
-    SendMessageA(Handle(), LB_RESETCONTENT, 0, 0);
-}
-
-int TListBox::Count() const
-{
-    return HandleAllocated() ? static_cast<int>(SendMessageA(Handle(), LB_GETCOUNT, 0, 0)) : 0;
-}
-
-std::string TListBox::Item(int anIndex) const
-{
-    RequireHandle(*this);
-    return ListText(Handle(), LB_GETTEXTLEN, LB_GETTEXT, anIndex);
-}
-
-int TListBox::ItemIndex() const
-{
-    return HandleAllocated() ? static_cast<int>(SendMessageA(Handle(), LB_GETCURSEL, 0, 0)) : -1;
-}
-
-void TListBox::SetItemIndex(int anIndex)
-{
-    RequireHandle(*this);
-    SendMessageA(Handle(), LB_SETCURSEL, static_cast<WPARAM>(anIndex), 0);
-}
-
 bool TListBox::CNCommand(WORD aCode, WORD)
 {
     if (aCode == LBN_SELCHANGE) {
@@ -407,24 +527,4 @@ bool TListBox::CNCommand(WORD aCode, WORD)
         return true;
     }
     return false;
-}
-
-bool TListBox::CNDrawItem(DRAWITEMSTRUCT& anItem)
-{
-    if (anItem.itemID == static_cast<UINT>(-1)) {
-        FillRect(anItem.hDC, &anItem.rcItem, GetSysColorBrush(COLOR_WINDOW));
-        if (anItem.itemState & ODS_FOCUS)
-            DrawFocusRect(anItem.hDC, &anItem.rcItem);
-        return true;
-    }
-    DrawItem(static_cast<int>(anItem.itemID), anItem.rcItem, anItem.hDC, DrawState(anItem));
-    return true;
-}
-
-void TListBox::DrawItem(int anIndex, const RECT& aRect, HDC aDc, TOwnerDrawState aState)
-{
-    if (OnDrawItem)
-        OnDrawItem(this, anIndex, aRect, aDc, aState);
-    else
-        DrawListItemText(aDc, aRect, Item(anIndex), aState);
 }
