@@ -1,0 +1,59 @@
+#pragma once
+// The file-system calls of the directory chooser. Each runs with the
+// system's critical-error box suppressed (a drive without a medium fails the
+// call instead of asking the user) and checks its result: a failure raises
+// EInOutError with the system's code.
+#include <windows.h>
+#include <string>
+
+#include "core/Handle.h"
+#include "dirdlg/DirSystem.h"
+
+// The process's current directory, fetched again at the reported size when
+// it is longer than the buffer.
+std::string CurrentDirectory();
+
+// Makes Dir the process's current directory.
+void ChangeDirectory(const std::string& Dir);
+
+// True when Name is an existing directory, or an existing non-directory.
+bool IsDirectory(const std::string& Name);
+bool IsFile(const std::string& Name);
+
+// The file-system flags of the volume whose root is Root ("C:\",
+// "\\server\share\"); false when the volume cannot be asked.
+bool VolumeFlags(const std::string& Root, DWORD& Flags);
+
+// Calls OnEntry(const WIN32_FIND_DATAA&) for every entry that a search for
+// Pattern returns and AttrWord admits: entries with the hidden, system,
+// volume or directory attribute are skipped unless AttrWord has that bit too.
+// A search that ends for a reason other than "no entries" raises EInOutError.
+template <typename F>
+void SearchDirectory(const std::string& Pattern, DWORD AttrWord, F&& OnEntry);
+
+// The directory search behind SearchDirectory; raises on a real failure. The
+// critical-error box stays suppressed for the whole search.
+class TDirEnumerator {
+public:
+    TDirEnumerator(const std::string& Pattern, DWORD AttrWord);
+    TDirEnumerator(const TDirEnumerator&) = delete;
+    TDirEnumerator& operator=(const TDirEnumerator&) = delete;
+    // The next admitted entry, or null at the end.
+    const WIN32_FIND_DATAA* Next();
+
+private:
+    TCriticalErrorsOff FQuiet;
+    FindHandle FHandle;
+    DWORD FExclude;
+    bool FStarted = false;
+    std::string FPattern;
+    WIN32_FIND_DATAA FData{};
+};
+
+template <typename F>
+void SearchDirectory(const std::string& Pattern, DWORD AttrWord, F&& OnEntry)
+{
+    TDirEnumerator search(Pattern, AttrWord);
+    while (const WIN32_FIND_DATAA* entry = search.Next())
+        OnEntry(*entry);
+}
