@@ -145,10 +145,8 @@ void TDriveComboBox::HandleCreated()
 LRESULT TDriveComboBox::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
 {
     LRESULT result = TComboBox::WndProc(aMsg, wParam, lParam);
-    if (aMsg == WM_SETFONT) {
-        ItemHeight = MeasureItemHeight();
-        SendMessageA(Handle(), CB_SETITEMHEIGHT, 0, ItemHeight);
-    }
+    if (aMsg == WM_SETFONT)
+        SetItemHeight(MeasureItemHeight());
     return result;
 }
 
@@ -234,16 +232,15 @@ void TDriveComboBox::AddDrive(char aLetter, UINT aKind)
     default:
         return; // unknown kind or no root directory: not listed
     }
-    int index = AddItem(text);
-    SendMessageA(Handle(), CB_SETITEMDATA, static_cast<WPARAM>(index), static_cast<LPARAM>(glyph));
+    AddItem(text, static_cast<TItemData>(glyph));
 }
 
 TDriveGlyph TDriveComboBox::ItemGlyph(int anIndex) const
 {
     if (!HandleAllocated())
         return TDriveGlyph::dgNone;
-    LRESULT data = SendMessageA(Handle(), CB_GETITEMDATA, static_cast<WPARAM>(anIndex), 0);
-    if (data < 0 || data >= static_cast<LRESULT>(TDriveGlyph::dgCount))
+    TItemData data = ItemData(anIndex);
+    if (data < 0 || data >= static_cast<TItemData>(TDriveGlyph::dgCount))
         return TDriveGlyph::dgNone;
     return static_cast<TDriveGlyph>(data);
 }
@@ -318,27 +315,9 @@ bool TDriveComboBox::CNCommand(WORD aCode, WORD anId)
     return TComboBox::CNCommand(aCode, anId);
 }
 
-bool TDriveComboBox::CNDrawItem(DRAWITEMSTRUCT& anItem)
-{
-    if (anItem.itemID == static_cast<UINT>(-1)) {
-        // No selection: background and focus only.
-        FillRect(anItem.hDC, &anItem.rcItem, GetSysColorBrush(COLOR_WINDOW));
-        if ((anItem.itemState & ODS_FOCUS) && !(anItem.itemState & ODS_COMBOBOXEDIT))
-            DrawFocusRect(anItem.hDC, &anItem.rcItem);
-        return true;
-    }
-    return TComboBox::CNDrawItem(anItem);
-}
-
 void TDriveComboBox::DrawItem(int anIndex, const RECT& aRect, HDC aDc, TOwnerDrawState aState)
 {
-    if (aState.Selected) {
-        FillRect(aDc, &aRect, GetSysColorBrush(COLOR_HIGHLIGHT));
-        SetTextColor(aDc, GetSysColor(COLOR_HIGHLIGHTTEXT));
-    } else {
-        FillRect(aDc, &aRect, GetSysColorBrush(COLOR_WINDOW));
-        SetTextColor(aDc, GetSysColor(COLOR_WINDOWTEXT));
-    }
+    FillListItem(aDc, aRect, aState, FontColor);
     int glyphWidth = 16;
     TDriveGlyph glyph = ItemGlyph(anIndex);
     if (HBITMAP bitmap = Glyph(glyph)) {
@@ -356,7 +335,6 @@ void TDriveComboBox::DrawItem(int anIndex, const RECT& aRect, HDC aDc, TOwnerDra
     RECT text = aRect;
     text.left += glyphWidth + 6;
     std::string caption = Item(anIndex);
-    SetBkMode(aDc, TRANSPARENT);
     DrawTextA(aDc, caption.c_str(), static_cast<int>(caption.size()), &text,
               DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     if (aState.Focused && !aState.ComboEdit)

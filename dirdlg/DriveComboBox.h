@@ -52,7 +52,6 @@ protected:
     void HandleCreated() override;
     LRESULT WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam) override;
     bool CNCommand(WORD aCode, WORD anId) override;
-    bool CNDrawItem(DRAWITEMSTRUCT& anItem) override;
     void DrawItem(int anIndex, const RECT& aRect, HDC aDc, TOwnerDrawState aState) override;
     void Notification(TComponent* aComponent, TOperation anOperation) override;
 
