@@ -89,13 +89,8 @@ std::string NetworkNameText(char aLetter)
 TDriveComboBox::TDriveComboBox(TComponent* anOwner) : TComboBox(anOwner)
 {
     Style = TComboStyle::csOwnerDrawFixed;
-    for (int i = 0; i < static_cast<int>(TDriveGlyph::dgCount); ++i) {
-        FGlyphs[i].reset(static_cast<HBITMAP>(
-            LoadImageA(GetModuleHandleA(nullptr), kGlyphResources[i], IMAGE_BITMAP, 0, 0, 0)));
-        BITMAP info{};
-        if (FGlyphs[i] && GetObjectA(FGlyphs[i].get(), sizeof info, &info))
-            FGlyphSizes[i] = {info.bmWidth, info.bmHeight};
-    }
+    for (int i = 0; i < static_cast<int>(TDriveGlyph::dgCount); ++i)
+        FGlyphs[i] = std::make_unique<TGlyph>(kGlyphResources[i]);
     // The drive of the current directory; a UNC directory has none.
     char current[MAX_PATH + 1] = {};
     DWORD got = GetCurrentDirectoryA(sizeof current, current);
@@ -108,22 +103,16 @@ TDriveComboBox::~TDriveComboBox()
     SetDirList(nullptr);
 }
 
-HBITMAP TDriveComboBox::Glyph(TDriveGlyph aGlyph) const noexcept
+const TGlyph* TDriveComboBox::Glyph(TDriveGlyph aGlyph) const noexcept
 {
     int i = static_cast<int>(aGlyph);
     return i >= 0 && i < static_cast<int>(TDriveGlyph::dgCount) ? FGlyphs[i].get() : nullptr;
 }
 
-SIZE TDriveComboBox::GlyphSize(TDriveGlyph aGlyph) const noexcept
-{
-    int i = static_cast<int>(aGlyph);
-    return i >= 0 && i < static_cast<int>(TDriveGlyph::dgCount) ? FGlyphSizes[i] : SIZE{0, 0};
-}
-
 int TDriveComboBox::MeasureItemHeight() const
 {
     int height = FontLineHeight(FontHandle());
-    int floppy = static_cast<int>(GlyphSize(TDriveGlyph::dgFloppy).cy);
+    int floppy = Glyph(TDriveGlyph::dgFloppy)->Height();
     return std::max(height, floppy);
 }
 
@@ -167,13 +156,13 @@ void TDriveComboBox::SetDirList(TDirectoryListBox* aDirList)
         TDirectoryListBox* old = FDirList;
         FDirList = nullptr;
         RemoveFreeNotification(old);
-        if (old->DriveCombo() == this)
-            old->SetDriveCombo(nullptr);
+        if (old->DriveList() == this)
+            old->SetDriveList(nullptr, {});
     }
     FDirList = aDirList;
     if (aDirList) {
         FreeNotification(aDirList);
-        aDirList->SetDriveCombo(this);
+        aDirList->SetDriveList(this, [this](char aDrive) { SetSelectedDrive(aDrive); });
     }
 }
 
@@ -320,17 +309,9 @@ void TDriveComboBox::DrawItem(int anIndex, const RECT& aRect, HDC aDc, TOwnerDra
     FillListItem(aDc, aRect, aState, FontColor);
     int glyphWidth = 16;
     TDriveGlyph glyph = ItemGlyph(anIndex);
-    if (HBITMAP bitmap = Glyph(glyph)) {
-        SIZE size = GlyphSize(glyph);
-        glyphWidth = size.cx;
-        MemoryDc source(CreateCompatibleDC(aDc));
-        if (source) {
-            SelectObjectScope selected(source.get(), bitmap);
-            // The bottom-left pixel's colour is the glyph's transparent colour.
-            COLORREF transparent = GetPixel(source.get(), 0, size.cy - 1);
-            TransparentBlt(aDc, aRect.left + 2, (aRect.top + aRect.bottom - size.cy) / 2, size.cx, size.cy,
-                           source.get(), 0, 0, size.cx, size.cy, transparent);
-        }
+    if (const TGlyph* bitmap = Glyph(glyph)) {
+        glyphWidth = bitmap->Width();
+        bitmap->Draw(aDc, aRect.left + 2, (aRect.top + aRect.bottom - bitmap->Height()) / 2);
     }
     RECT text = aRect;
     text.left += glyphWidth + 6;

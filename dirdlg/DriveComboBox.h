@@ -5,7 +5,9 @@
 #include <windows.h>
 #include <string>
 
-#include "core/Handle.h"
+#include <memory>
+
+#include "dirdlg/Glyph.h"
 #include "ui/StdCtrls.h"
 
 class TDirectoryListBox;
@@ -43,9 +45,8 @@ public:
 
     // The glyph an item shows.
     TDriveGlyph ItemGlyph(int anIndex) const;
-    // A loaded glyph (null when the program lacks its bitmap) and its size.
-    HBITMAP Glyph(TDriveGlyph aGlyph) const noexcept;
-    SIZE GlyphSize(TDriveGlyph aGlyph) const noexcept;
+    // A drive kind's glyph; null for dgNone.
+    const TGlyph* Glyph(TDriveGlyph aGlyph) const noexcept;
 
 protected:
     void CreateParams(TCreateParams& aParams) override;
@@ -67,8 +68,7 @@ private:
     char FSelectedDrive = 0;
     TTextCase FTextCase = TTextCase::tcLowerCase;
     TDirectoryListBox* FDirList = nullptr;
-    BitmapHandle FGlyphs[static_cast<int>(TDriveGlyph::dgCount)];
-    SIZE FGlyphSizes[static_cast<int>(TDriveGlyph::dgCount)]{};
+    std::unique_ptr<TGlyph> FGlyphs[static_cast<int>(TDriveGlyph::dgCount)];
 };
 
 // "[label]" of a drive root ("c:\"), in the case of the letter: lower case

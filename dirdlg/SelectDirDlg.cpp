@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "core/Exceptions.h"
+#include "core/FileSystem.h"
 #include "core/Strings.h"
 #include "dirdlg/DirFiles.h"
 #include "dirdlg/DirPaths.h"
@@ -38,7 +39,7 @@ TWinControl* MakeDirList(TForm& aForm, const TControlDescription& d)
 TWinControl* MakeFileList(TForm& aForm, const TControlDescription&)
 {
     auto* list = new TFileListBox(&aForm);
-    list->SetFileType(TFileType{TFileAttr::ftNormal});
+    list->SetFileType(FileAttr(ftNormal));
     list->SetMask("*.*");
     // Grey text marks the list as a view; it still takes the focus.
     list->FontColor = GetSysColor(COLOR_GRAYTEXT);

@@ -127,9 +127,12 @@ TEST_F(DriveList, ListsEveryKindWithItsGlyphAndTextInLetterOrderInBothCases)
     }
     // Every glyph is there, 16 x 11.
     for (int g = 0; g < static_cast<int>(TDriveGlyph::dgCount); ++g) {
-        EXPECT_NE(nullptr, Drives->Glyph(static_cast<TDriveGlyph>(g)));
-        EXPECT_EQ(16, Drives->GlyphSize(static_cast<TDriveGlyph>(g)).cx);
-        EXPECT_EQ(11, Drives->GlyphSize(static_cast<TDriveGlyph>(g)).cy);
+        const TGlyph* glyph = Drives->Glyph(static_cast<TDriveGlyph>(g));
+        ASSERT_NE(nullptr, glyph);
+        EXPECT_EQ(16, glyph->Width());
+        EXPECT_EQ(11, glyph->Height());
+        // The bottom-left pixel is the transparent colour: our art's magenta.
+        EXPECT_EQ(RGB(255, 0, 255), glyph->TransparentColor());
     }
     EXPECT_TRUE(Errors.Shown.empty());
 }
