@@ -17,36 +17,38 @@
 TfKLPInst* fKLPInst = nullptr;
 
 namespace {
-using enum TControlKind;
+using F = TfKLPInst;
 
 // Pixels at 96 dpi; the form scales them to the screen.
 const TControlDescription kMainControls[] = {
-    {.Kind = ckBevel, .Name = "Bevel1", .Id = idBevel, .Left = 8, .Top = 8, .Width = 273, .Height = 137},
-    {.Kind = ckLabel, .Name = "Label1", .Id = idSourceLabel, .Left = 16, .Top = 16, .Width = 79, .Height = 13,
-     .Text = "Kelpa CAB file :"},
-    {.Kind = ckComboBox, .Name = "cbSource", .Id = idSource, .Left = 16, .Top = 32, .Width = 249, .Height = 21,
-     .TabOrder = 1, .ItemHeight = 13},
-    {.Kind = ckLabel, .Name = "Label2", .Id = idDestinationLabel, .Left = 16, .Top = 56, .Width = 102, .Height = 13,
-     .Text = "Destination directory :"},
-    {.Kind = ckEdit, .Name = "eDestination", .Id = idDestination, .Left = 16, .Top = 72, .Width = 225, .Height = 21,
-     .TabOrder = 2},
-    {.Kind = ckImageList, .Name = "ImageList1", .Width = 16, .Height = 16, .Resource = "FOLDER"},
-    {.Kind = ckToolBar, .Name = "ToolBar1", .Id = idToolBar, .Left = 242, .Top = 71, .Width = 31, .Height = 29,
-     .Text = "ToolBar1", .TabOrder = 5, .Resource = "ImageList1"},
-    {.Kind = ckToolButton, .Name = "ToolButton1", .Parent = "ToolBar1", .Id = idBrowseButton, .Width = 23,
-     .Height = 22, .Text = "ToolButton1", .ImageIndex = 0},
-    {.Kind = ckCheckBox, .Name = "cStart", .Id = idStart, .Left = 16, .Top = 104, .Width = 249, .Height = 17,
-     .Text = "Link in the START menu", .TabOrder = 3},
-    {.Kind = ckCheckBox, .Name = "cDesk", .Id = idDesk, .Left = 16, .Top = 120, .Width = 249, .Height = 17,
+    {.Name = "Bevel1", .Field = FieldOf<&F::Bevel1>, .Id = idBevel, .Left = 8, .Top = 8, .Width = 273, .Height = 137},
+    {.Name = "Label1", .Field = FieldOf<&F::Label1>, .Id = idSourceLabel, .Left = 16, .Top = 16, .Width = 79,
+     .Height = 13, .Text = "Kelpa CAB file :"},
+    {.Name = "cbSource", .Field = FieldOf<&F::cbSource>, .Id = idSource, .Left = 16, .Top = 32, .Width = 249,
+     .Height = 21, .TabOrder = 1, .ItemHeight = 13},
+    {.Name = "Label2", .Field = FieldOf<&F::Label2>, .Id = idDestinationLabel, .Left = 16, .Top = 56, .Width = 102,
+     .Height = 13, .Text = "Destination directory :"},
+    {.Name = "eDestination", .Field = FieldOf<&F::eDestination>, .Id = idDestination, .Left = 16, .Top = 72,
+     .Width = 225, .Height = 21, .TabOrder = 2},
+    {.Name = "ImageList1", .Field = FieldOf<&F::ImageList1>, .Width = 16, .Height = 16, .Resource = "FOLDER"},
+    {.Name = "ToolBar1", .Field = FieldOf<&F::ToolBar1>, .Id = idToolBar, .Left = 242, .Top = 71, .Width = 31,
+     .Height = 29, .Text = "ToolBar1", .TabOrder = 5, .Link = FieldOf<&F::ImageList1>},
+    {.Name = "ToolButton1", .Field = FieldOf<&F::ToolButton1>, .Parent = FieldOf<&F::ToolBar1>,
+     .Id = idBrowseButton, .Width = 23, .Height = 22, .Text = "ToolButton1", .ImageIndex = 0,
+     .OnClick = HandlerOf<&F::ToolButton1Click>},
+    {.Name = "cStart", .Field = FieldOf<&F::cStart>, .Id = idStart, .Left = 16, .Top = 104, .Width = 249,
+     .Height = 17, .Text = "Link in the START menu", .TabOrder = 3},
+    {.Name = "cDesk", .Field = FieldOf<&F::cDesk>, .Id = idDesk, .Left = 16, .Top = 120, .Width = 249, .Height = 17,
      .Text = "Link on the DESKTOP", .TabOrder = 4},
-    {.Kind = ckPanel, .Name = "Panel1", .Id = idLogoPanel, .Left = 288, .Top = 8, .Width = 169, .Height = 73,
-     .TabOrder = 0},
-    {.Kind = ckImage, .Name = "Image2", .Parent = "Panel1", .Id = idLogo, .Left = 4, .Top = 8, .Width = 157,
-     .Height = 57, .Resource = "LOGO"},
-    {.Kind = ckButton, .Name = "bOK", .Id = idOK, .Left = 320, .Top = 112, .Width = 65, .Height = 25,
-     .Text = "&Install", .TabOrder = 6, .Options = coDefault},
-    {.Kind = ckButton, .Name = "bCancel", .Id = idCancel, .Left = 392, .Top = 112, .Width = 65, .Height = 25,
-     .Text = "&Cancel", .TabOrder = 7, .Options = coCancel},
+    {.Name = "Panel1", .Field = FieldOf<&F::Panel1>, .Id = idLogoPanel, .Left = 288, .Top = 8, .Width = 169,
+     .Height = 73, .TabOrder = 0},
+    {.Name = "Image2", .Field = FieldOf<&F::Image2>, .Parent = FieldOf<&F::Panel1>, .Id = idLogo, .Left = 4,
+     .Top = 8, .Width = 157, .Height = 57, .Resource = "LOGO", .OnClick = HandlerOf<&F::Image2Click>},
+    {.Name = "bOK", .Field = FieldOf<&F::bOK>, .Id = idOK, .Left = 320, .Top = 112, .Width = 65, .Height = 25,
+     .Text = "&Install", .TabOrder = 6, .Options = coDefault, .OnClick = HandlerOf<&F::bOKClick>},
+    {.Name = "bCancel", .Field = FieldOf<&F::bCancel>, .Id = idCancel, .Left = 392, .Top = 112, .Width = 65,
+     .Height = 25, .Text = "&Cancel", .TabOrder = 7, .Options = coCancel, .OnClick = HandlerOf<&F::bCancelClick>},
+    {.Name = "CabRead", .Field = FieldOf<&F::CabRead>},
 };
 
 const TFormDescription kMainForm = {
@@ -60,6 +62,7 @@ const TFormDescription kMainForm = {
     .FontHeight = 11,
     .Controls = kMainControls,
     .ControlCount = std::size(kMainControls),
+    .OnCreate = HandlerOf<&F::FormCreate>,
 };
 } // namespace
 
@@ -71,32 +74,9 @@ const TFormDescription& MainFormDescription()
 TfKLPInst::TfKLPInst(TComponent* anOwner, int aPixelsPerInch) : TForm(anOwner, aPixelsPerInch)
 {
     Build(kMainForm);
-    Bevel1 = Field<TBevel>("Bevel1");
-    Label1 = Field<TLabel>("Label1");
-    cbSource = Field<TComboBox>("cbSource");
-    Label2 = Field<TLabel>("Label2");
-    eDestination = Field<TEdit>("eDestination");
-    ImageList1 = Field<TImageList>("ImageList1");
-    ToolBar1 = Field<TToolBar>("ToolBar1");
-    ToolButton1 = Field<TToolButton>("ToolButton1");
-    cStart = Field<TCheckBox>("cStart");
-    cDesk = Field<TCheckBox>("cDesk");
-    Panel1 = Field<TPanel>("Panel1");
-    Image2 = Field<TImage>("Image2");
-    bOK = Field<TButton>("bOK");
-    bCancel = Field<TButton>("bCancel");
-
-    CabRead = new TSTCabReader(this);
-    CabRead->Name = "CabRead";
     StartMenuFolder = StartMenuDirectory;
     DesktopFolder = DesktopDirectory;
-
     Panel1->Color = RGB(255, 255, 255);
-    bOK->OnClick = [this](TComponent* sender) { bOKClick(sender); };
-    bCancel->OnClick = [this](TComponent* sender) { bCancelClick(sender); };
-    Image2->OnClick = [this](TComponent* sender) { Image2Click(sender); };
-    ToolButton1->OnClick = [this](TComponent* sender) { ToolButton1Click(sender); };
-    OnCreate = [this](TComponent* sender) { FormCreate(sender); };
     DoCreate();
 }
 

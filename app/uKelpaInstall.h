@@ -15,21 +15,22 @@ public:
     // aPixelsPerInch 0 lays the window out for the screen's resolution.
     explicit TfKLPInst(TComponent* anOwner, int aPixelsPerInch = 0);
 
-    TBevel* Bevel1;
-    TLabel* Label1;
-    TComboBox* cbSource;
-    TLabel* Label2;
-    TEdit* eDestination;
-    TImageList* ImageList1;
-    TToolBar* ToolBar1;
-    TToolButton* ToolButton1;
-    TCheckBox* cStart;
-    TCheckBox* cDesk;
-    TPanel* Panel1;
-    TImage* Image2;
-    TButton* bOK;
-    TButton* bCancel;
-    TSTCabReader* CabRead;
+    // Filled by Build from the description.
+    TBevel* Bevel1 = nullptr;
+    TLabel* Label1 = nullptr;
+    TComboBox* cbSource = nullptr;
+    TLabel* Label2 = nullptr;
+    TEdit* eDestination = nullptr;
+    TImageList* ImageList1 = nullptr;
+    TToolBar* ToolBar1 = nullptr;
+    TToolButton* ToolButton1 = nullptr;
+    TCheckBox* cStart = nullptr;
+    TCheckBox* cDesk = nullptr;
+    TPanel* Panel1 = nullptr;
+    TImage* Image2 = nullptr;
+    TButton* bOK = nullptr;
+    TButton* bCancel = nullptr;
+    TSTCabReader* CabRead = nullptr;
 
     // Where the shortcuts go; tests replace them to model a failed lookup.
     std::function<std::string()> StartMenuFolder;

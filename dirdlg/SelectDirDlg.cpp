@@ -17,63 +17,44 @@
 #include "ui/Application.h"
 
 namespace {
+using F = TSelectDirDlg;
 using enum TControlKind;
 
-TWinControl* MakeDriveList(TForm& aForm, const TControlDescription&)
-{
-    return new TDriveComboBox(&aForm);
-}
-
-TWinControl* MakePathLabel(TForm& aForm, const TControlDescription&)
-{
-    return new TPathLabel(&aForm);
-}
-
-TWinControl* MakeDirList(TForm& aForm, const TControlDescription& d)
-{
-    auto* list = new TDirectoryListBox(&aForm);
-    list->IntegralHeight = (d.Options & coIntegralHeight) != 0;
-    return list;
-}
-
-TWinControl* MakeFileList(TForm& aForm, const TControlDescription&)
-{
-    auto* list = new TFileListBox(&aForm);
-    list->SetFileType(FileAttr(ftNormal));
-    list->SetMask("*.*");
-    // Grey text marks the list as a view; it still takes the focus.
-    list->FontColor = GetSysColor(COLOR_GRAYTEXT);
-    return list;
-}
-
 // Pixels at 96 dpi in the client area; the form scales them to the screen.
+// The controls are not linked to each other: the two change handlers pass
+// the changes along.
 const TControlDescription kSelectDirControls[] = {
-    {.Kind = ckEdit, .Name = "DirEdit", .Id = sdDirEdit, .Left = 8, .Top = 24, .Width = 313, .Height = 20,
-     .TabOrder = 1, .Options = coHidden},
+    {.Name = "DirEdit", .Field = FieldOf<&F::DirEdit>, .Id = sdDirEdit, .Left = 8, .Top = 24, .Width = 313,
+     .Height = 20, .TabOrder = 1, .Options = coHidden},
     {.Kind = ckLabel, .Name = "DirEditLabel", .Id = sdDirEditLabel, .Left = 8, .Top = 8, .Width = 92, .Height = 13,
-     .Text = "Directory &Name:", .Resource = "DirEdit"},
-    {.Kind = ckCustom, .Name = "DriveList", .Id = sdDriveList, .Left = 232, .Top = 192, .Width = 185, .Height = 19,
-     .TabOrder = 2, .Create = MakeDriveList},
+     .Text = "Directory &Name:", .Link = FieldOf<&F::DirEdit>},
+    {.Name = "DriveList", .Field = FieldOf<&F::DriveList>, .Id = sdDriveList, .Left = 232, .Top = 192, .Width = 185,
+     .Height = 19, .TabOrder = 2, .OnChange = HandlerOf<&F::DriveListChange>},
     {.Kind = ckLabel, .Name = "DriveLabel", .Id = sdDriveLabel, .Left = 232, .Top = 176, .Width = 41, .Height = 13,
-     .Text = "D&rives:", .Resource = "DriveList"},
-    {.Kind = ckCustom, .Name = "DirLabel", .Id = sdDirLabel, .Left = 120, .Top = 8, .Width = 213, .Height = 13,
-     .Create = MakePathLabel},
-    {.Kind = ckCustom, .Name = "DirList", .Id = sdDirList, .Left = 8, .Top = 72, .Width = 213, .Height = 138,
-     .TabOrder = 0, .Options = coTabStop | coIntegralHeight, .ItemHeight = 17, .Create = MakeDirList},
+     .Text = "D&rives:", .Link = FieldOf<&F::DriveList>},
+    // Moved onto the edit field's place by FormCreate.
+    {.Name = "DirLabel", .Field = FieldOf<&F::DirLabel>, .Id = sdDirLabel, .Left = 120, .Top = 8, .Width = 213,
+     .Height = 13},
+    {.Name = "DirList", .Field = FieldOf<&F::DirList>, .Id = sdDirList, .Left = 8, .Top = 72, .Width = 213,
+     .Height = 138, .TabOrder = 0, .Options = coTabStop | coIntegralHeight, .ItemHeight = 17,
+     .OnChange = HandlerOf<&F::DirListChange>},
     {.Kind = ckLabel, .Name = "DirListLabel", .Id = sdDirListLabel, .Left = 8, .Top = 56, .Width = 66, .Height = 13,
-     .Text = "&Directories:", .Resource = "DirList"},
-    {.Kind = ckCustom, .Name = "FileList", .Id = sdFileList, .Left = 232, .Top = 72, .Width = 185, .Height = 93,
-     .TabOrder = 6, .Options = coTabStop, .ItemHeight = 13, .Create = MakeFileList},
+     .Text = "&Directories:", .Link = FieldOf<&F::DirList>},
+    // Mask "*.*" and [ftNormal] are the file list's own defaults; the grey
+    // text is set by the constructor.
+    {.Name = "FileList", .Field = FieldOf<&F::FileList>, .Id = sdFileList, .Left = 232, .Top = 72, .Width = 185,
+     .Height = 93, .TabOrder = 6, .Options = coTabStop, .ItemHeight = 13},
     {.Kind = ckLabel, .Name = "FileListLabel", .Id = sdFileListLabel, .Left = 232, .Top = 56, .Width = 57,
-     .Height = 13, .Text = "&Files: (*.*)", .Resource = "FileList"},
-    {.Kind = ckButton, .Name = "NetButton", .Id = sdNetButton, .Left = 8, .Top = 224, .Width = 77, .Height = 27,
-     .Text = "Ne&twork...", .TabOrder = 3, .Options = coHidden},
-    {.Kind = ckButton, .Name = "OKButton", .Id = sdOK, .Left = 172, .Top = 224, .Width = 77, .Height = 27,
-     .Text = "OK", .TabOrder = 4, .Options = coDefault, .ModalResult = mrOk},
-    {.Kind = ckButton, .Name = "CancelButton", .Id = sdCancel, .Left = 256, .Top = 224, .Width = 77, .Height = 27,
-     .Text = "Cancel", .TabOrder = 5, .Options = coCancel, .ModalResult = mrCancel},
-    {.Kind = ckButton, .Name = "HelpButton", .Id = sdHelpButton, .Left = 340, .Top = 224, .Width = 77, .Height = 27,
-     .Text = "&Help", .TabOrder = 7},
+     .Height = 13, .Text = "&Files: (*.*)", .Link = FieldOf<&F::FileList>},
+    {.Name = "NetButton", .Field = FieldOf<&F::NetButton>, .Id = sdNetButton, .Left = 8, .Top = 224, .Width = 77,
+     .Height = 27, .Text = "Ne&twork...", .TabOrder = 3, .Options = coHidden, .OnClick = HandlerOf<&F::NetClick>},
+    {.Name = "OKButton", .Field = FieldOf<&F::OKButton>, .Id = sdOK, .Left = 172, .Top = 224, .Width = 77,
+     .Height = 27, .Text = "OK", .TabOrder = 4, .Options = coDefault, .ModalResult = mrOk,
+     .OnClick = HandlerOf<&F::OKClick>},
+    {.Name = "CancelButton", .Field = FieldOf<&F::CancelButton>, .Id = sdCancel, .Left = 256, .Top = 224,
+     .Width = 77, .Height = 27, .Text = "Cancel", .TabOrder = 5, .Options = coCancel, .ModalResult = mrCancel},
+    {.Name = "HelpButton", .Field = FieldOf<&F::HelpButton>, .Id = sdHelpButton, .Left = 340, .Top = 224,
+     .Width = 77, .Height = 27, .Text = "&Help", .TabOrder = 7, .OnClick = HandlerOf<&F::HelpButtonClick>},
 };
 
 const TFormDescription kSelectDirForm = {
@@ -86,6 +67,7 @@ const TFormDescription kSelectDirForm = {
     .Position = TPosition::poScreenCenter,
     .Controls = kSelectDirControls,
     .ControlCount = std::size(kSelectDirControls),
+    .OnCreate = HandlerOf<&F::FormCreate>,
 };
 
 constexpr const char* kConfirmCreate = "The specified directory does not exist. Create it?";
@@ -106,25 +88,11 @@ const TFormDescription& SelectDirDescription()
 TSelectDirDlg::TSelectDirDlg(TComponent* anOwner, int aPixelsPerInch) : TForm(anOwner, aPixelsPerInch)
 {
     Build(kSelectDirForm);
-    DirList = Field<TDirectoryListBox>("DirList");
-    DirEdit = Field<TEdit>("DirEdit");
-    DriveList = Field<TDriveComboBox>("DriveList");
-    DirLabel = Field<TPathLabel>("DirLabel");
-    OKButton = Field<TButton>("OKButton");
-    CancelButton = Field<TButton>("CancelButton");
-    HelpButton = Field<TButton>("HelpButton");
-    NetButton = Field<TButton>("NetButton");
-    FileList = Field<TFileListBox>("FileList");
-
-    // The controls are not linked to each other: the two change handlers pass
-    // the changes along.
-    DirList->OnChange = [this](TComponent* sender) { DirListChange(sender); };
-    DriveList->OnChange = [this](TComponent* sender) { DriveListChange(sender); };
-    OKButton->OnClick = [this](TComponent* sender) { OKClick(sender); };
-    NetButton->OnClick = [this](TComponent* sender) { NetClick(sender); };
-    HelpButton->OnClick = [this](TComponent* sender) { HelpButtonClick(sender); };
+    // Grey text marks the file list as a view; it still takes the focus.
+    FileList->FontColor = GetSysColor(COLOR_GRAYTEXT);
+    FileList->SetFileType(FileAttr(ftNormal));
+    FileList->SetMask("*.*");
     ActiveControl = DirList;
-    OnCreate = [this](TComponent* sender) { FormCreate(sender); };
     DoCreate();
 }
 
@@ -186,6 +154,10 @@ void TSelectDirDlg::SetChosenDir(const std::string& Value)
 
 void TSelectDirDlg::DirListChange(TComponent*)
 {
+    // The directory list is made before the file list; FormCreate runs this
+    // once they all exist.
+    if (!FileList || !DirLabel)
+        return;
     DirLabel->SetText(DirList->CurrentDir());
     FileList->FollowPath(DirList->CurrentDir());
     DirEdit->SetText(DirLabel->Text());
@@ -195,8 +167,8 @@ void TSelectDirDlg::DirListChange(TComponent*)
 
 void TSelectDirDlg::DriveListChange(TComponent*)
 {
-    // The drive list is made before the directory list; and only a letter
-    // names a drive to move to.
+    // The drive list is made (and selects its drive) before the directory
+    // list exists; and only a letter names a drive to move to.
     if (!DirList || !IsDriveLetter(DriveList->SelectedDrive()))
         return;
     DirList->SetDriveLetter(DriveList->SelectedDrive());

@@ -26,15 +26,15 @@ public:
     // Owned by the application; aPixelsPerInch 0 lays it out for the screen.
     explicit TSelectDirDlg(TComponent* anOwner, int aPixelsPerInch = 0);
 
-    TDirectoryListBox* DirList;
-    TEdit* DirEdit;
-    TDriveComboBox* DriveList;
-    TPathLabel* DirLabel;
-    TButton* OKButton;
-    TButton* CancelButton;
-    TButton* HelpButton;
-    TButton* NetButton;
-    TFileListBox* FileList;
+    TDirectoryListBox* DirList = nullptr;
+    TEdit* DirEdit = nullptr;
+    TDriveComboBox* DriveList = nullptr;
+    TPathLabel* DirLabel = nullptr;
+    TButton* OKButton = nullptr;
+    TButton* CancelButton = nullptr;
+    TButton* HelpButton = nullptr;
+    TButton* NetButton = nullptr;
+    TFileListBox* FileList = nullptr;
 
     bool EditablePath() const noexcept { return FEditablePath; }
     // Shows the edit field instead of the path label, or the label instead.

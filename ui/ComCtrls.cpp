@@ -17,6 +17,12 @@ TImageList::TImageList(TComponent* anOwner, int aWidth, int aHeight) : TComponen
         throw EOutOfMemory();
 }
 
+void TImageList::SetSize(int aWidth, int aHeight)
+{
+    if (!ImageList_SetIconSize(FHandle.get(), aWidth, aHeight))
+        RaiseLastOSError();
+}
+
 int TImageList::Count() const noexcept
 {
     return ImageList_GetImageCount(FHandle.get());

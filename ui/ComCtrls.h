@@ -24,6 +24,8 @@ public:
     TImageList(TComponent* anOwner, int aWidth = 16, int aHeight = 16);
     HIMAGELIST Handle() const noexcept { return FHandle.get(); }
     int Count() const noexcept;
+    // Changes the size of the images; the list loses the images it had.
+    void SetSize(int aWidth, int aHeight);
     // Adds the images of a bitmap resource, aMaskColor marking the
     // transparent pixels; false when the program has no such bitmap.
     bool AddMaskedResource(const char* aResourceName, COLORREF aMaskColor);

@@ -1,5 +1,7 @@
 #include "ui/Forms.h"
 
+#include <vector>
+
 #include "ui/Application.h"
 #include "ui/ComCtrls.h"
 #include "ui/ExtCtrls.h"
@@ -61,99 +63,91 @@ void TForm::Build(const TFormDescription& aDescription)
     }
     SetBounds(0, 0, width, height);
     CreateHandle();
+    if (aDescription.OnCreate)
+        OnCreate = aDescription.OnCreate.Make(*this);
+    std::vector<TComponent*> created;
     for (size_t i = 0; i < aDescription.ControlCount; ++i)
-        CreateControl(aDescription.Controls[i]);
+        created.push_back(CreateControl(aDescription.Controls[i]));
     // Labels may name controls that come after them.
     for (size_t i = 0; i < aDescription.ControlCount; ++i) {
         const TControlDescription& d = aDescription.Controls[i];
-        if (d.Kind != TControlKind::ckLabel || !d.Resource)
-            continue;
-        auto* target = dynamic_cast<TWinControl*>(FindComponent(d.Resource));
-        if (!target)
-            throw EInvalidOperation(std::string("Control '") + d.Resource + "' of label '" + d.Name + "' not found");
-        Field<TLabel>(d.Name)->SetFocusControl(target);
+        if (auto* label = dynamic_cast<TLabel*>(created[i]); label && d.Link)
+            label->SetFocusControl(Resolve(d.Link, d, "Control"));
     }
     ApplyTabOrder();
 }
 
-void TForm::CreateControl(const TControlDescription& d)
+namespace FormBinding {
+void RaiseNoEvent(const TControlDescription& aDescription, const char* anEvent)
 {
-    TWinControl* parent = this;
-    if (d.Parent) {
-        parent = dynamic_cast<TWinControl*>(FindComponent(d.Parent));
-        if (!parent)
-            throw EInvalidOperation(std::string("Parent '") + d.Parent + "' of '" + d.Name + "' not found");
-    }
-    TWinControl* control = nullptr;
-    int width = d.Width, height = d.Height;
+    throw EInvalidOperation(std::string("Component '") + aDescription.Name + "' has no " + anEvent + " event");
+}
+} // namespace FormBinding
+
+TWinControl* TForm::Resolve(const TComponentRef& aRef, const TControlDescription& aDescription, const char* aRole)
+{
+    TComponent* found = aRef.Field.Get ? aRef.Field.Get(*this) : FindComponent(aRef.Name);
+    if (auto* control = dynamic_cast<TWinControl*>(found))
+        return control;
+    throw EInvalidOperation(std::string(aRole) + " of '" + aDescription.Name + "' not found");
+}
+
+TComponent* TForm::CreateOfKind(const TControlDescription& d)
+{
+    using namespace FormBinding;
     switch (d.Kind) {
+    case TControlKind::ckField:
+        break;
     case TControlKind::ckLabel:
-        control = new TLabel(this);
-        break;
+        return NewComponent<TLabel>(*this, d);
     case TControlKind::ckEdit:
-        control = new TEdit(this);
-        break;
-    case TControlKind::ckComboBox: {
-        auto* combo = new TComboBox(this);
-        if (d.Options & coOwnerDraw)
-            combo->Style = TComboStyle::csOwnerDrawFixed;
-        combo->ItemHeight = d.ItemHeight > 0 ? Scale(d.ItemHeight) : 0;
-        control = combo;
-        break;
-    }
-    case TControlKind::ckListBox: {
-        auto* list = new TListBox(this);
-        if (d.Options & coOwnerDraw)
-            list->Style = TListBoxStyle::lbOwnerDrawFixed;
-        list->IntegralHeight = (d.Options & coIntegralHeight) != 0;
-        list->ItemHeight = d.ItemHeight > 0 ? Scale(d.ItemHeight) : 0;
-        control = list;
-        break;
-    }
+        return NewComponent<TEdit>(*this, d);
+    case TControlKind::ckComboBox:
+        return NewComponent<TComboBox>(*this, d);
+    case TControlKind::ckListBox:
+        return NewComponent<TListBox>(*this, d);
     case TControlKind::ckCheckBox:
-        control = new TCheckBox(this);
-        break;
-    case TControlKind::ckButton: {
-        auto* button = new TButton(this);
-        button->Default = (d.Options & coDefault) != 0;
-        button->Cancel = (d.Options & coCancel) != 0;
-        button->ModalResult = d.ModalResult;
-        if (button->Default)
-            DefaultButton = button;
-        if (button->Cancel)
-            CancelButton = button;
-        control = button;
-        break;
-    }
+        return NewComponent<TCheckBox>(*this, d);
+    case TControlKind::ckButton:
+        return NewComponent<TButton>(*this, d);
     case TControlKind::ckBevel:
-        control = new TBevel(this);
-        break;
+        return NewComponent<TBevel>(*this, d);
     case TControlKind::ckPanel:
-        control = new TPanel(this);
-        break;
-    case TControlKind::ckImage: {
-        auto* image = new TImage(this);
-        // The control takes the size of its picture when there is one.
-        if (d.Resource && image->LoadBitmap(d.Resource)) {
-            width = image->PictureSize().cx;
-            height = image->PictureSize().cy;
-        }
-        control = image;
-        break;
+        return NewComponent<TPanel>(*this, d);
+    case TControlKind::ckImage:
+        return NewComponent<TImage>(*this, d);
+    case TControlKind::ckToolBar:
+        return NewComponent<TToolBar>(*this, d);
+    case TControlKind::ckToolButton:
+        return NewComponent<TToolButton>(*this, d);
+    case TControlKind::ckImageList:
+        return NewComponent<TImageList>(*this, d);
     }
-    case TControlKind::ckToolBar: {
-        auto* bar = new TToolBar(this);
+    throw EInvalidOperation(std::string("Component '") + d.Name + "' has neither a field nor a kind");
+}
+
+TComponent* TForm::CreateControl(const TControlDescription& d)
+{
+    if (d.Field.Create && d.Kind != TControlKind::ckField)
+        throw EInvalidOperation(std::string("Component '") + d.Name + "' has both a field and a kind");
+    // The link of a label or tool bar is a component, not a bitmap.
+    if (d.Resource && (d.Kind == TControlKind::ckLabel || d.Kind == TControlKind::ckToolBar))
+        throw EInvalidOperation(std::string("Component '") + d.Name + "' names its linked component in Link");
+    TComponent* component = d.Field.Create ? d.Field.Create(*this, d) : CreateOfKind(d);
+    component->Name = d.Name;
+
+    if (auto* images = dynamic_cast<TImageList*>(component)) {
+        if (d.Width > 0 && d.Height > 0)
+            images->SetSize(d.Width, d.Height);
+        // Magenta marks the transparent pixels of the program's glyphs.
         if (d.Resource)
-            bar->SetImages(dynamic_cast<TImageList*>(FindComponent(d.Resource)));
-        control = bar;
-        break;
+            images->AddMaskedResource(d.Resource, RGB(255, 0, 255));
+        return images;
     }
-    case TControlKind::ckToolButton: {
-        auto* bar = dynamic_cast<TToolBar*>(parent);
+    if (auto* button = dynamic_cast<TToolButton*>(component)) {
+        auto* bar = d.Parent ? dynamic_cast<TToolBar*>(Resolve(d.Parent, d, "Parent")) : nullptr;
         if (!bar)
             throw EInvalidOperation(std::string("Tool button '") + d.Name + "' needs a tool bar");
-        auto* button = new TToolButton(this);
-        button->Name = d.Name;
         button->Caption = d.Text;
         button->ImageIndex = d.ImageIndex;
         button->Id = d.Id;
@@ -162,23 +156,48 @@ void TForm::CreateControl(const TControlDescription& d)
             bar->ButtonHeight = Scale(d.Height);
         }
         bar->AddButton(button);
-        return;
+        return button;
     }
-    case TControlKind::ckCustom:
-        if (!d.Create)
-            throw EInvalidOperation(std::string("Control '") + d.Name + "' has no maker");
-        control = d.Create(*this, d);
-        break;
-    case TControlKind::ckImageList: {
-        auto* images = new TImageList(this, d.Width > 0 ? d.Width : 16, d.Height > 0 ? d.Height : 16);
-        images->Name = d.Name;
-        // Magenta marks the transparent pixels of the program's glyphs.
-        if (d.Resource)
-            images->AddMaskedResource(d.Resource, RGB(255, 0, 255));
-        return;
+    auto* control = dynamic_cast<TWinControl*>(component);
+    if (!control)
+        return component; // a non-visual component: nothing to lay out
+    if (d.Link && !dynamic_cast<TLabel*>(control) && !dynamic_cast<TToolBar*>(control))
+        throw EInvalidOperation(std::string("Component '") + d.Name + "' takes no link");
+
+    TWinControl* parent = d.Parent ? Resolve(d.Parent, d, "Parent") : this;
+    int width = d.Width, height = d.Height;
+    if (auto* list = dynamic_cast<TCustomListControl*>(control); list && d.ItemHeight > 0)
+        list->ItemHeight = Scale(d.ItemHeight);
+    if (auto* combo = dynamic_cast<TComboBox*>(control); combo && (d.Options & coOwnerDraw))
+        combo->Style = TComboStyle::csOwnerDrawFixed;
+    if (auto* list = dynamic_cast<TListBox*>(control)) {
+        if (d.Options & coOwnerDraw)
+            list->Style = TListBoxStyle::lbOwnerDrawFixed;
+        if (d.Options & coIntegralHeight)
+            list->IntegralHeight = true;
     }
+    if (auto* button = dynamic_cast<TButton*>(control)) {
+        button->Default = (d.Options & coDefault) != 0;
+        button->Cancel = (d.Options & coCancel) != 0;
+        button->ModalResult = d.ModalResult;
+        if (button->Default)
+            DefaultButton = button;
+        if (button->Cancel)
+            CancelButton = button;
     }
-    control->Name = d.Name;
+    if (auto* image = dynamic_cast<TImage*>(control)) {
+        // The control takes the size of its picture when there is one.
+        if (d.Resource && image->LoadBitmap(d.Resource)) {
+            width = image->PictureSize().cx;
+            height = image->PictureSize().cy;
+        }
+    }
+    if (auto* bar = dynamic_cast<TToolBar*>(control); bar && d.Link) {
+        auto* images = dynamic_cast<TImageList*>(d.Link.Field.Get ? d.Link.Field.Get(*this) : FindComponent(d.Link.Name));
+        if (!images)
+            throw EInvalidOperation(std::string("Image list of '") + d.Name + "' not found");
+        bar->SetImages(images);
+    }
     control->Id = d.Id;
     control->TabOrder = d.TabOrder;
     if (d.Options & coTabStop)
@@ -190,6 +209,7 @@ void TForm::CreateControl(const TControlDescription& d)
     control->SetText(d.Text ? d.Text : "");
     control->SetBounds(Scale(d.Left), Scale(d.Top), Scale(width), Scale(height));
     control->SetParent(parent);
+    return control;
 }
 
 void TForm::CreateParams(TCreateParams& aParams)

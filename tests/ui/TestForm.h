@@ -30,18 +30,18 @@ class TTestForm : public TForm {
 public:
     // onCreate runs as the form's creation handler.
     explicit TTestForm(int aPixelsPerInch = 96, std::function<void(TTestForm&)> anOnCreate = {});
-    TEdit* Edit;
-    TComboBox* Combo;
-    TCheckBox* Check;
-    TListBox* List;
-    TPanel* Panel;
-    TImage* Image;
-    TToolBar* Bar;
-    TToolButton* Browse;
-    TButton* ThrowButton;
-    TButton* OK;
-    TButton* Cancel;
-    TLabel* ListLabel;
+    TEdit* Edit = nullptr;
+    TComboBox* Combo = nullptr;
+    TCheckBox* Check = nullptr;
+    TListBox* List = nullptr;
+    TPanel* Panel = nullptr;
+    TImage* Image = nullptr;
+    TToolBar* Bar = nullptr;
+    TToolButton* Browse = nullptr;
+    TButton* ThrowButton = nullptr;
+    TButton* OK = nullptr;
+    TButton* Cancel = nullptr;
+    TLabel* ListLabel = nullptr;
 };
 
 const TFormDescription& TestFormDescription();
