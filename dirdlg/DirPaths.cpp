@@ -30,12 +30,6 @@ bool EndsWithChar(const std::string& s, char aChar, UINT aCodePage)
     return !s.empty() && s.back() == aChar && !IsTrailByte(s, s.size() - 1, aCodePage);
 }
 
-bool HasWildcard(const std::string& s, UINT aCodePage)
-{
-    return FindDelimiter(s, '*', 0, aCodePage) != std::string::npos ||
-           FindDelimiter(s, '?', 0, aCodePage) != std::string::npos;
-}
-
 // Changes back to a directory on every path out of SplitEditPath, provided it
 // still exists; a failure there must not hide the one that is unwinding.
 class TRestoreDirectory {
@@ -56,6 +50,22 @@ private:
     std::string FDir;
 };
 } // namespace
+
+size_t NextBackslash(const std::string& Path, size_t aFrom, UINT CodePage)
+{
+    return FindDelimiter(Path, '\\', aFrom, CodePage);
+}
+
+bool EndsWithBackslash(const std::string& Path, UINT CodePage)
+{
+    return EndsWithChar(Path, '\\', CodePage);
+}
+
+bool HasWildcard(const std::string& Text, UINT CodePage)
+{
+    return FindDelimiter(Text, '*', 0, CodePage) != std::string::npos ||
+           FindDelimiter(Text, '?', 0, CodePage) != std::string::npos;
+}
 
 std::string JoinPath(const std::string& Dir, const std::string& Name, UINT CodePage)
 {

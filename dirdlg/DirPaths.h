@@ -41,6 +41,14 @@ std::string DrivePart(const std::string& Path, UINT CodePage = CP_ACP);
 // or a-z followed by ":" (a UNC path, a relative path).
 char PathDriveLetter(const std::string& Path);
 
+// Position of the first backslash at or after aFrom (a character boundary)
+// that is not a trail byte; npos when there is none.
+size_t NextBackslash(const std::string& Path, size_t aFrom, UINT CodePage = CP_ACP);
+// True when the last character of Path is a backslash, not a trail byte.
+bool EndsWithBackslash(const std::string& Path, UINT CodePage = CP_ACP);
+// True when Text has a "*" or "?" (not a trail byte).
+bool HasWildcard(const std::string& Text, UINT CodePage = CP_ACP);
+
 // A typed path taken apart by SplitEditPath.
 struct TEditPath {
     // The drive letter as typed (or of the current directory); 0 for a UNC path.

@@ -9,9 +9,12 @@ is deterministic.
   Folder.bmp   16 x 16, 24 bits, magenta RGB(255,0,255) as the transparent colour
   MainIcon.ico 32 x 32, 256 colours, with a transparency mask
   Floppy.bmp, Hard.bmp, Network.bmp, CdRom.bmp, Ram.bmp
-               the directory chooser's drive glyphs: 16 x 11, 16 colours
-               (4 bits per pixel); the bottom-left pixel is magenta, the
-               colour drawn as transparent
+               16 x 11, 16 colours, the drive list's glyphs; the bottom-left
+               pixel (magenta) is the transparent colour
+  OpenFolder.bmp, ClosedFolder.bmp, CurrentFolder.bmp, Executable.bmp,
+  UnknownFile.bmp
+               16 x 15, 16 colours, the directory and file lists' glyphs; the
+               bottom-left pixel (magenta) is the transparent colour
 """
 import math
 import os
@@ -336,7 +339,7 @@ def cdrom_drive():
 
 def ram_drive():
     c = Canvas(16, 11, MAGENTA)
-    board, chip, pin, edge = (0, 128, 0), (0, 0, 0), (255, 255, 0), (0, 64, 0)
+    board, chip, pin, edge = (0, 128, 0), (0, 0, 0), (255, 255, 0), (0, 0, 0)
     # A memory module: a green board with three chips and gold contacts.
     c.rect(0, 1, 15, 8, board)
     c.line(0, 8, 15, 8, edge)
@@ -348,19 +351,102 @@ def ram_drive():
     return c
 
 
+# The sixteen colours of the list glyphs' palette.
+VGA16 = [
+    (0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128), (0, 128, 128), (192, 192, 192),
+    (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0), (0, 0, 255), (255, 0, 255), (0, 255, 255),
+    (255, 255, 255),
+]
+BLACK, OLIVE, NAVY, SILVER, GREY = (0, 0, 0), (128, 128, 0), (0, 0, 128), (192, 192, 192), (128, 128, 128)
+YELLOW, BLUE, AQUA, TEAL = (255, 255, 0), (0, 0, 255), (0, 255, 255), (0, 128, 128)
+
+
+def closed_folder_glyph():
+    c = Canvas(16, 15, MAGENTA)
+    # Tab, then the body, outlined in olive with a light top edge.
+    c.rect(1, 2, 6, 2, OLIVE)
+    c.rect(0, 3, 0, 13, OLIVE)
+    c.rect(7, 3, 14, 3, OLIVE)
+    c.rect(1, 3, 6, 3, WHITE)
+    c.rect(15, 4, 15, 13, OLIVE)
+    c.rect(0, 13, 15, 13, OLIVE)
+    c.rect(1, 4, 14, 4, WHITE)
+    c.rect(1, 5, 14, 12, YELLOW)
+    c.rect(1, 12, 14, 12, OLIVE)
+    return c
+
+
+def open_folder_glyph(sheet=False):
+    c = Canvas(16, 15, MAGENTA)
+    # The back with its tab.
+    c.rect(1, 2, 5, 2, OLIVE)
+    c.rect(0, 3, 0, 13, OLIVE)
+    c.rect(6, 3, 12, 3, OLIVE)
+    c.rect(1, 3, 5, 3, YELLOW)
+    c.rect(1, 4, 11, 12, YELLOW)
+    c.rect(12, 4, 12, 6, OLIVE)
+    if sheet:
+        # A page standing in the folder: the directory that is open now.
+        c.rect(4, 0, 11, 6, WHITE)
+        c.rect(3, 0, 3, 6, GREY)
+        c.rect(12, 0, 12, 6, GREY)
+        c.rect(4, 0, 11, 0, GREY)
+        for y in (2, 4):
+            c.line(5, y, 10, y, BLUE)
+    # The front flap, leaning forward.
+    c.line(3, 7, 15, 7, OLIVE)
+    for y in range(8, 13):
+        left = 3 - (y - 7) * 3 // 5
+        right = 15 - (y - 7) * 3 // 5
+        c.put(left, y, OLIVE)
+        c.line(left + 1, y, right - 1, y, WHITE if y == 8 else YELLOW)
+        c.put(right, y, OLIVE)
+    c.line(0, 13, 12, 13, OLIVE)
+    return c
+
+
+def executable_glyph():
+    c = Canvas(16, 15, MAGENTA)
+    # A program window: frame, title bar with a close box, client area.
+    c.rect(0, 1, 15, 13, BLACK)
+    c.rect(1, 2, 14, 12, WHITE)
+    c.rect(1, 2, 14, 4, NAVY)
+    c.rect(12, 3, 13, 3, SILVER)
+    c.rect(2, 6, 7, 6, TEAL)
+    c.rect(2, 8, 9, 8, TEAL)
+    c.rect(2, 10, 5, 10, TEAL)
+    c.rect(1, 13, 15, 13, GREY)
+    return c
+
+
+def unknown_file_glyph():
+    c = Canvas(16, 15, MAGENTA)
+    # A page with a folded corner and a few lines of text.
+    c.rect(3, 0, 9, 0, BLACK)
+    c.rect(2, 0, 2, 14, BLACK)
+    c.rect(12, 3, 12, 14, BLACK)
+    c.rect(2, 14, 12, 14, BLACK)
+    c.rect(3, 1, 9, 13, WHITE)
+    c.rect(10, 3, 11, 13, WHITE)
+    c.line(10, 0, 12, 2, BLACK)
+    c.rect(10, 1, 10, 2, SILVER)
+    c.put(11, 2, SILVER)
+    for y in (5, 7, 9, 11):
+        c.line(4, y, 10 if y != 11 else 7, y, GREY)
+    return c
+
+
 def bmp_4bit(canvas):
-    palette = canvas.colours()
-    assert len(palette) <= 16, "too many colours for 16"
-    index = {col: i for i, col in enumerate(palette)}
+    """16 colours with the fixed palette above; every colour must be one of them."""
+    index = {col: i for i, col in enumerate(VGA16)}
     stride = ((canvas.width + 1) // 2 + 3) & ~3
     pixels = bytearray()
     for y in reversed(range(canvas.height)):
         row = bytearray(stride)
         for x in range(canvas.width):
-            row[x // 2] |= index[canvas.get(x, y)] << (4 if x % 2 == 0 else 0)
+            row[x // 2] |= index[canvas.get(x, y)] << (0 if x % 2 else 4)
         pixels += row
-    pal = b"".join(struct.pack("<BBBB", b, g, r, 0) for (r, g, b) in palette)
-    pal += bytes(4 * (16 - len(palette)))
+    pal = b"".join(struct.pack("<BBBB", b, g, r, 0) for (r, g, b) in VGA16)
     info = struct.pack("<IiiHHIIiiII", 40, canvas.width, canvas.height, 1, 4, 0, len(pixels), 3780, 3780, 16, 0)
     offset = 14 + len(info) + len(pal)
     header = struct.pack("<2sIHHI", b"BM", offset + len(pixels), 0, 0, offset)
@@ -432,6 +518,11 @@ def main():
         "Network.bmp": bmp_4bit(network_drive()),
         "CdRom.bmp": bmp_4bit(cdrom_drive()),
         "Ram.bmp": bmp_4bit(ram_drive()),
+        "OpenFolder.bmp": bmp_4bit(open_folder_glyph()),
+        "ClosedFolder.bmp": bmp_4bit(closed_folder_glyph()),
+        "CurrentFolder.bmp": bmp_4bit(open_folder_glyph(sheet=True)),
+        "Executable.bmp": bmp_4bit(executable_glyph()),
+        "UnknownFile.bmp": bmp_4bit(unknown_file_glyph()),
     }
     for name, data in files.items():
         with open(os.path.join(out, name), "wb") as f:

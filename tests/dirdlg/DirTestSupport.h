@@ -25,3 +25,14 @@ void MakeFile(const std::string& aPath, DWORD anAttributes = 0);
 std::string WithoutDrive(const std::string& aPath);
 // aPath without its trailing backslash.
 std::string NoSlash(const std::string& aPath);
+
+class TForm;
+class TWinControl;
+
+// A hidden form to put lists on, at a given resolution.
+TForm* NewHostForm(int aPixelsPerInch = 96);
+
+// Draws item anIndex (-1: none) of an owner-drawn list into a white bitmap of
+// the item's size, through the parent's WM_DRAWITEM as the list would, and
+// returns the leftmost column that has a pixel of aColour; -1 when none has.
+int LeftmostColumn(TWinControl& aList, int anIndex, COLORREF aColour, bool aFocused = false);

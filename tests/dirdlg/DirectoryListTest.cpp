@@ -1,0 +1,393 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "core/Exceptions.h"
+#include "core/Strings.h"
+#include "dirdlg/DirPaths.h"
+#include "dirdlg/DirSystem.h"
+#include "dirdlg/DirectoryListBox.h"
+#include "dirdlg/FileListBox.h"
+#include "dirdlg/PathLabel.h"
+#include "tests/TestFiles.h"
+#include "tests/UiTestSupport.h"
+#include "tests/dirdlg/DirTestSupport.h"
+#include "ui/Forms.h"
+
+namespace {
+constexpr COLORREF Olive = RGB(128, 128, 0); // every folder glyph's outline
+constexpr COLORREF Blue = RGB(0, 0, 255);    // the page in the current folder
+
+struct Line {
+    std::string Text;
+    TDirLineKind Kind;
+    std::string Path;
+    bool operator==(const Line&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Line& l)
+{
+    return os << "{" << l.Text << ", " << static_cast<int>(l.Kind) << ", " << l.Path << "}";
+}
+
+std::vector<Line> Lines(const TDirectoryListBox& aList)
+{
+    std::vector<Line> lines;
+    for (int i = 0; i < aList.Count(); ++i)
+        lines.push_back({aList.Item(i), aList.LineKind(i), aList.LinePath(i)});
+    return lines;
+}
+
+// The volume flags the directory list is given instead of the real ones.
+DWORD FakeFlags = 0;
+BOOL WINAPI FlagsOnly(LPCSTR, LPSTR, DWORD, LPDWORD, LPDWORD, LPDWORD aFlags, LPSTR, DWORD)
+{
+    *aFlags = FakeFlags;
+    return TRUE;
+}
+BOOL WINAPI NoVolume(LPCSTR, LPSTR, DWORD, LPDWORD, LPDWORD, LPDWORD, LPSTR, DWORD)
+{
+    SetLastError(ERROR_NOT_READY);
+    return FALSE;
+}
+
+class VolumeFlagsOverride {
+public:
+    explicit VolumeFlagsOverride(decltype(TDirSystem::GetVolumeInformationA) aCall)
+        : FSaved(DirSystem().GetVolumeInformationA)
+    {
+        DirSystem().GetVolumeInformationA = aCall;
+    }
+    ~VolumeFlagsOverride() { DirSystem().GetVolumeInformationA = FSaved; }
+
+private:
+    decltype(TDirSystem::GetVolumeInformationA) FSaved;
+};
+} // namespace
+
+class DirectoryListTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        MakeDir(Tree.Path() + "Alpha");
+        MakeDir(Beta());
+        for (const char* name : {"zeta", "Eta", "eta2", "Mu"})
+            MakeDir(Beta() + "\\" + name);
+        MakeDir(Beta() + "\\hid", FILE_ATTRIBUTE_HIDDEN);
+        MakeDir(Beta() + "\\sys", FILE_ATTRIBUTE_SYSTEM);
+        MakeFile(Beta() + "\\f.txt");
+        List = new TDirectoryListBox(Form.get());
+        List->SetBounds(8, 8, 200, 200);
+        List->SetParent(Form.get());
+        List->OnChange = [this](TComponent*) { ++Changes; };
+    }
+    std::string Beta() const { return Tree.Path() + "Alpha\\Beta"; }
+    // The open-folder lines from the drive root down to the tree, then the tree's own.
+    std::vector<Line> AncestorsOf(const std::string& aDir) const
+    {
+        std::vector<Line> lines;
+        std::string path = aDir.substr(0, 2);
+        size_t start = 3;
+        lines.push_back({path + "\\", TDirLineKind::dlkOpen, path + "\\"});
+        while (start < aDir.size()) {
+            size_t end = aDir.find('\\', start);
+            if (end == std::string::npos)
+                end = aDir.size();
+            path = aDir.substr(0, end);
+            lines.push_back({aDir.substr(start, end - start), TDirLineKind::dlkOpen, path});
+            start = end + 1;
+        }
+        return lines;
+    }
+
+    TempDir Tree;
+    CurrentDirGuard Guard;
+    std::unique_ptr<TForm> Form{NewHostForm()};
+    TDirectoryListBox* List = nullptr;
+    int Changes = 0;
+};
+
+TEST_F(DirectoryListTest, ShowsRootAncestorsCurrentAndSortedVisibleSubDirectories)
+{
+    EXPECT_EQ(List->CurrentDir(), Guard.Saved());
+    EXPECT_EQ(List->LineKind(List->CurrentIndex()), TDirLineKind::dlkCurrent);
+    List->SetCurrentDir(Beta());
+    EXPECT_EQ(List->CurrentDir(), Beta());
+    EXPECT_EQ(Cwd(), Beta()) << "the process directory is left where the list is";
+    EXPECT_EQ(Changes, 1);
+    std::vector<Line> expected = AncestorsOf(Beta());
+    expected.back().Kind = TDirLineKind::dlkCurrent;
+    // Sorted without regard to case; hidden and system directories and files left out.
+    for (const char* name : {"Eta", "eta2", "Mu", "zeta"})
+        expected.push_back({name, TDirLineKind::dlkClosed, Beta() + "\\" + name});
+    EXPECT_EQ(Lines(*List), expected);
+    EXPECT_EQ(List->CurrentIndex(), static_cast<int>(AncestorsOf(Beta()).size()) - 1);
+    EXPECT_EQ(List->ItemIndex(), List->CurrentIndex());
+    EXPECT_EQ(List->DriveLetter(), Beta()[0]);
+}
+
+TEST_F(DirectoryListTest, DriveRootIsOneCurrentLineAndLineZeroOpensIt)
+{
+    const std::string root = Beta().substr(0, 3);
+    List->SetCurrentDir(root);
+    ASSERT_GE(List->Count(), 1);
+    EXPECT_EQ(List->Item(0), root);
+    EXPECT_EQ(List->LineKind(0), TDirLineKind::dlkCurrent);
+    EXPECT_EQ(List->LinePath(0), root);
+    for (int i = 1; i < List->Count(); ++i)
+        EXPECT_EQ(List->LineKind(i), TDirLineKind::dlkClosed) << List->Item(i);
+
+    // A double click on line 0 of a deep directory opens the root.
+    List->SetCurrentDir(Beta());
+    RECT r;
+    SendMessageA(List->Handle(), LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r));
+    LPARAM at = MAKELPARAM(r.left + 30, (r.top + r.bottom) / 2);
+    SendMessageA(List->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(List->Handle(), WM_LBUTTONUP, 0, at);
+    SendMessageA(List->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    SendMessageA(List->Handle(), WM_LBUTTONUP, 0, at);
+    Pump();
+    EXPECT_EQ(List->CurrentDir(), root);
+}
+
+TEST_F(DirectoryListTest, EnterOpensTheSelectedLineAndBracketedNamesOpenSubDirectories)
+{
+    ErrorRecorder errors;
+    List->SetCurrentDir(Beta());
+    Form->Show();
+    List->SetFocus();
+    List->SetItemIndex(List->CurrentIndex() + 3); // Mu
+    PressKey(VK_RETURN);
+    EXPECT_EQ(List->CurrentDir(), Beta() + "\\Mu");
+    EXPECT_TRUE(errors.Shown.empty());
+
+    // Bracketed: a sub-directory of the process's current directory.
+    ASSERT_TRUE(SetCurrentDirectoryA(Beta().c_str()));
+    List->SetCurrentDir("[Eta]");
+    EXPECT_EQ(List->CurrentDir(), Beta() + "\\Eta");
+    // A relative name is taken relative to the directory shown.
+    List->SetCurrentDir("..\\zeta");
+    EXPECT_EQ(List->CurrentDir(), Beta() + "\\zeta");
+    // The same directory in other letter case is no change.
+    int before = Changes;
+    std::string upper = List->CurrentDir();
+    CharUpperBuffA(upper.data(), static_cast<DWORD>(upper.size()));
+    List->SetCurrentDir(upper);
+    EXPECT_EQ(Changes, before);
+}
+
+TEST_F(DirectoryListTest, NothingSelectedOrNoLineIsNoPathAndNoMove)
+{
+    List->SetCurrentDir(Beta());
+    List->SetItemIndex(-1);
+    List->OpenSelected();
+    EXPECT_EQ(List->CurrentDir(), Beta());
+    EXPECT_EQ(List->LinePath(-1), "");
+    EXPECT_EQ(List->LinePath(List->Count()), "");
+    // Drawing no line paints the background and the focus only.
+    EXPECT_EQ(LeftmostColumn(*List, -1, Olive, true), -1);
+    // Only letters are drives.
+    List->SetDriveLetter('\0');
+    List->SetDriveLetter('1');
+    EXPECT_EQ(List->CurrentDir(), Beta());
+}
+
+TEST_F(DirectoryListTest, AFailedChangeLeavesDirectoryLinesAndLabelAsTheyWere)
+{
+    auto* label = new TPathLabel(Form.get());
+    label->SetBounds(8, 220, 400, 16);
+    label->SetParent(Form.get());
+    List->SetDirLabel(label);
+    List->SetCurrentDir(Beta());
+    const auto lines = Lines(*List);
+    const std::string caption = label->Text();
+    const int changes = Changes;
+
+    // A line whose directory went away meanwhile.
+    ASSERT_TRUE(RemoveDirectoryA((Beta() + "\\Mu").c_str()));
+    List->SetItemIndex(List->CurrentIndex() + 3);
+    EXPECT_THROW(List->OpenSelected(), EInOutError);
+    // A directory on a drive that does not exist.
+    EXPECT_THROW(List->SetCurrentDir("Q:\\nowhere"), EInOutError);
+    EXPECT_THROW(List->SetDriveLetter('Q'), EInOutError);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(List->CurrentDir(), Beta());
+        EXPECT_EQ(Lines(*List), lines);
+        EXPECT_EQ(label->Text(), caption);
+        EXPECT_EQ(Changes, changes);
+        EXPECT_FALSE(List->InDriveChange());
+        // A directory that vanished under the list: its search fails and
+        // the lines stay.
+        ASSERT_TRUE(SetCurrentDirectoryA(Tree.Path().c_str()));
+        RemoveTree(Beta());
+        try {
+            List->Rebuild();
+            ADD_FAILURE() << "no exception";
+        } catch (const EInOutError& e) {
+            EXPECT_EQ(e.ErrorCode, ERROR_PATH_NOT_FOUND);
+        }
+    }
+}
+
+TEST_F(DirectoryListTest, GlyphsAndIndentFollowTheLevels)
+{
+    List->SetCurrentDir(Beta());
+    const int current = List->CurrentIndex();
+    // Ancestors step in by 4 pixels a line; the sub-directories sit one step
+    // below the current directory.
+    for (int i = 0; i <= current; ++i)
+        EXPECT_EQ(LeftmostColumn(*List, i, Olive), i * 4 + 2) << List->Item(i);
+    const int closedIndent = (PathLevel(Beta()) + 1) * 4 + 2;
+    EXPECT_EQ(closedIndent, (current + 1) * 4 + 2);
+    EXPECT_EQ(LeftmostColumn(*List, current + 1, Olive), closedIndent);
+    // Only the current line has the current-folder glyph.
+    for (int i = 0; i < List->Count(); ++i)
+        EXPECT_EQ(LeftmostColumn(*List, i, Blue) >= 0, i == current) << List->Item(i);
+
+    List->SetCurrentDir(Beta().substr(0, 3));
+    EXPECT_EQ(LeftmostColumn(*List, 0, Olive), 2);
+    EXPECT_EQ(LeftmostColumn(*List, 1, Olive), 10);
+    EXPECT_GE(LeftmostColumn(*List, 0, Blue), 0);
+}
+
+TEST_F(DirectoryListTest, NamesAreLoweredOnlyOnAVolumeThatNeitherKeepsNorComparesCase)
+{
+    List->SetCurrentDir(Beta());
+    const int eta = List->CurrentIndex() + 1;
+    EXPECT_TRUE(List->PreserveCase());
+    EXPECT_EQ(List->ShownText(eta), "Eta");
+    {
+        FakeFlags = 0;
+        VolumeFlagsOverride flags(&FlagsOnly);
+        List->Rebuild();
+        EXPECT_FALSE(List->PreserveCase());
+        EXPECT_EQ(List->ShownText(eta), "eta");
+        EXPECT_EQ(List->LinePath(eta), Beta() + "\\Eta");
+        FakeFlags = FILE_CASE_SENSITIVE_SEARCH;
+        List->Rebuild();
+        EXPECT_TRUE(List->CaseSensitive());
+        EXPECT_TRUE(List->PreserveCase());
+        EXPECT_EQ(List->ShownText(eta), "Eta");
+    }
+    {
+        // Flags that cannot be read: names as stored, compared without case.
+        VolumeFlagsOverride flags(&NoVolume);
+        List->Rebuild();
+        EXPECT_TRUE(List->PreserveCase());
+        EXPECT_FALSE(List->CaseSensitive());
+    }
+}
+
+TEST_F(DirectoryListTest, LinksFollowTheListAndClearWhenTheLinkedControlGoes)
+{
+    auto* files = new TFileListBox(Form.get());
+    files->SetBounds(220, 8, 200, 200);
+    files->SetParent(Form.get());
+    auto* label = new TPathLabel(Form.get());
+    label->SetBounds(8, 220, 400, 16);
+    label->SetParent(Form.get());
+    List->SetFileList(files);
+    List->SetDirLabel(label);
+    EXPECT_EQ(files->DirList(), List);
+    EXPECT_EQ(label->Text(), List->CurrentDir());
+
+    List->SetCurrentDir(Beta());
+    EXPECT_EQ(files->ListedDir(), Beta());
+    EXPECT_EQ(files->Count(), 1); // f.txt
+    EXPECT_EQ(label->Text(), Beta());
+
+    // Another directory list takes the file list over.
+    auto* other = new TDirectoryListBox(Form.get());
+    other->SetFileList(files);
+    EXPECT_EQ(List->FileList(), nullptr);
+    EXPECT_EQ(files->DirList(), other);
+    delete other;
+    EXPECT_EQ(files->DirList(), nullptr);
+
+    List->SetFileList(files);
+    delete files;
+    delete label;
+    EXPECT_EQ(List->FileList(), nullptr);
+    EXPECT_EQ(List->DirLabel(), nullptr);
+    List->SetCurrentDir(Beta() + "\\Eta");
+    EXPECT_EQ(List->CurrentDir(), Beta() + "\\Eta");
+}
+
+TEST_F(DirectoryListTest, ALinkedDriveListIsAskedToSwitchAndPutBackOnFailure)
+{
+    List->SetCurrentDir(Beta());
+    const auto lines = Lines(*List);
+    // A directory on the other drive of the prefix, which goes away while
+    // the drive list switches.
+    const std::string elsewhere = Format("Z:\\tmp\\klp_dirdlg_%lu", GetCurrentProcessId());
+    MakeDir(elsewhere);
+    std::vector<char> asked;
+    TComponent driveList(nullptr);
+    List->SetDriveList(&driveList, [&](char aDrive) {
+        asked.push_back(aDrive);
+        EXPECT_TRUE(List->InDriveChange());
+        List->DriveChanged(aDrive);
+        RemoveDirectoryA(elsewhere.c_str());
+    });
+    List->SetCurrentDir(Beta() + "\\Eta");
+    EXPECT_TRUE(asked.empty()) << "same drive";
+    List->SetCurrentDir(Beta());
+
+    EXPECT_THROW(List->SetCurrentDir(elsewhere), EInOutError);
+    EXPECT_EQ(asked, (std::vector<char>{'Z', Beta()[0]}));
+    EXPECT_EQ(List->CurrentDir(), Beta());
+    EXPECT_EQ(Lines(*List), lines);
+    EXPECT_FALSE(List->InDriveChange());
+    RemoveDirectoryA(elsewhere.c_str());
+    List->SetDriveList(nullptr, nullptr);
+    EXPECT_EQ(List->DriveList(), nullptr);
+}
+
+class PathLabelDpiTest : public testing::TestWithParam<int> {};
+
+TEST_P(PathLabelDpiTest, LabelShortensTheDirectoryToItsWidth)
+{
+    TempDir tree;
+    CurrentDirGuard guard;
+    std::string deep = tree.Path() + "first directory";
+    MakeDir(deep);
+    for (const char* name : {"second directory", "third directory", "Last"}) {
+        deep += std::string("\\") + name;
+        MakeDir(deep);
+    }
+    std::unique_ptr<TForm> form(NewHostForm(GetParam()));
+    auto* list = new TDirectoryListBox(form.get());
+    list->SetBounds(form->Scale(8), form->Scale(8), form->Scale(145), form->Scale(100));
+    list->SetParent(form.get());
+    auto* label = new TPathLabel(form.get());
+    label->SetBounds(form->Scale(8), form->Scale(120), form->Scale(160), form->Scale(13));
+    label->SetParent(form.get());
+    list->SetDirLabel(label);
+    list->SetCurrentDir(deep);
+
+    std::string caption = label->Text();
+    EXPECT_EQ(caption.substr(0, 7), deep.substr(0, 3) + "...\\");
+    EXPECT_EQ(caption.substr(caption.size() - 5), "\\Last");
+    HDC dc = GetDC(label->Handle());
+    SelectObjectScope font(dc, reinterpret_cast<HFONT>(SendMessageA(label->Handle(), WM_GETFONT, 0, 0)));
+    SIZE extent;
+    GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
+    ReleaseDC(label->Handle(), dc);
+    EXPECT_LE(extent.cx, form->Scale(160));
+    EXPECT_EQ(label->ShownText(), caption);
+
+    // A label that sizes itself fits the path to the list's width instead.
+    label->AutoSize = true;
+    label->SetBounds(form->Scale(8), form->Scale(120), form->Scale(1000), form->Scale(13));
+    list->SetCurrentDir(deep + "\\..");
+    EXPECT_NE(label->Text(), ExtractFileDir(deep));
+    EXPECT_LT(label->Text().size(), ExtractFileDir(deep).size());
+    // With room enough the path is shown whole.
+    label->AutoSize = false;
+    list->SetCurrentDir(deep);
+    EXPECT_EQ(label->Text(), deep);
+    EXPECT_EQ(label->ShownText(), deep);
+}
+
+INSTANTIATE_TEST_SUITE_P(Resolutions, PathLabelDpiTest, testing::Values(96, 120));

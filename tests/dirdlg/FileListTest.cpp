@@ -1,0 +1,192 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "core/Exceptions.h"
+#include "dirdlg/DirectoryListBox.h"
+#include "dirdlg/FileListBox.h"
+#include "tests/TestFiles.h"
+#include "tests/UiTestSupport.h"
+#include "tests/dirdlg/DirTestSupport.h"
+#include "ui/Forms.h"
+
+namespace {
+constexpr COLORREF Navy = RGB(0, 0, 128); // the executable glyph's title bar
+
+std::vector<std::string> Names(const TFileListBox& aList)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < aList.Count(); ++i)
+        names.push_back(aList.Item(i));
+    return names;
+}
+using Strings = std::vector<std::string>;
+} // namespace
+
+class FileListTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char* name : {"g.dat", "c.exe", "a.txt", "B.ini", "D.BAT", "e.Com", "f.pif"})
+            MakeFile(Dir() + name);
+        MakeFile(Dir() + "h.txt", FILE_ATTRIBUTE_HIDDEN);
+        MakeFile(Dir() + "s.txt", FILE_ATTRIBUTE_SYSTEM);
+        MakeDir(Dir() + "sub");
+        MakeFile(Dir() + "sub\\inner.txt");
+        ASSERT_TRUE(SetCurrentDirectoryA(Dir().c_str()));
+        List = new TFileListBox(Form.get());
+        List->SetBounds(8, 8, 200, 200);
+        List->SetParent(Form.get());
+        List->OnChange = [this](TComponent*) { ++Changes; };
+    }
+    const std::string& Dir() const { return Tree.Path(); }
+
+    TempDir Tree;
+    CurrentDirGuard Guard;
+    std::unique_ptr<TForm> Form{NewHostForm()};
+    TFileListBox* List = nullptr;
+    int Changes = 0;
+};
+
+TEST_F(FileListTest, ListsSortedEntriesByMaskAndKind)
+{
+    EXPECT_EQ(List->ListedDir(), NoSlash(Dir()));
+    EXPECT_EQ(List->Mask(), "*.*");
+    // Hidden and system files and directories are left out by default.
+    EXPECT_EQ(Names(*List), (Strings{"a.txt", "B.ini", "c.exe", "D.BAT", "e.Com", "f.pif", "g.dat"}));
+    // Both patterns, sorted together.
+    List->SetMask("*.txt;*.ini");
+    EXPECT_EQ(Names(*List), (Strings{"a.txt", "B.ini"}));
+    List->SetMask("*.ini;;*.txt");
+    EXPECT_EQ(Names(*List), (Strings{"a.txt", "B.ini"}));
+    List->SetMask("*.*");
+    List->SetFileType(FileAttr(ftDirectory));
+    // In the control's own order, whatever the locale puts first.
+    Strings dirs = Names(*List);
+    EXPECT_TRUE(std::is_permutation(dirs.begin(), dirs.end(), Strings{"[.]", "[..]", "[sub]"}.begin()));
+    EXPECT_EQ(dirs.back(), "[sub]");
+    List->SetFileType(FileAttr(ftHidden) | FileAttr(ftSystem));
+    EXPECT_EQ(Names(*List), (Strings{"h.txt", "s.txt"}));
+    List->SetFileType(FileAttr(ftNormal) | FileAttr(ftHidden));
+    EXPECT_EQ(Names(*List), (Strings{"a.txt", "B.ini", "c.exe", "D.BAT", "e.Com", "f.pif", "g.dat", "h.txt"}));
+}
+
+TEST_F(FileListTest, ExecutablesGetTheirGlyphDrawnOnlyWhileGlyphsAreShown)
+{
+    for (int i = 0; i < List->Count(); ++i) {
+        std::string name = List->Item(i);
+        bool exe = name == "c.exe" || name == "D.BAT" || name == "e.Com" || name == "f.pif";
+        EXPECT_EQ(List->LineGlyph(i), exe ? &List->ExecutableGlyph() : &List->UnknownGlyph()) << name;
+        EXPECT_EQ(LeftmostColumn(*List, i, Navy), -1) << name;
+    }
+    List->SetShowGlyphs(true);
+    EXPECT_GE(List->ItemHeight, List->ExecutableGlyph().Height() + 1);
+    // The glyph at 2 and its title bar one pixel inside its frame.
+    EXPECT_EQ(LeftmostColumn(*List, List->IndexOf("c.exe"), Navy), 3);
+    EXPECT_EQ(LeftmostColumn(*List, List->IndexOf("a.txt"), Navy), -1);
+    // Directories have the folder glyph only when listed with glyphs on.
+    List->SetFileType(FileAttr(ftDirectory));
+    EXPECT_EQ(List->LineGlyph(List->IndexOf("[sub]")), &List->FolderGlyph());
+    // No line: background and focus only.
+    EXPECT_EQ(LeftmostColumn(*List, -1, Navy, true), -1);
+}
+
+TEST_F(FileListTest, SelectionKeepsTheEditFieldAndEventUpToDate)
+{
+    auto* edit = new TEdit(Form.get());
+    edit->SetBounds(8, 220, 200, 20);
+    edit->SetParent(Form.get());
+    List->SetFileEdit(edit);
+    EXPECT_EQ(edit->Text(), "*.*");
+    const int changes = Changes;
+    List->SetSelectedName("C.EXE");
+    EXPECT_EQ(List->SelectedName(), "c.exe");
+    EXPECT_EQ(List->SelectedPath(), Dir() + "c.exe");
+    EXPECT_EQ(edit->Text(), "c.exe");
+    EXPECT_EQ(Changes, changes + 1);
+    // The same name in other case is no change.
+    List->SetSelectedName("c.EXE");
+    EXPECT_EQ(Changes, changes + 1);
+    List->SetSelectedName("nothing.txt");
+    EXPECT_EQ(List->ItemIndex(), -1);
+    EXPECT_EQ(List->SelectedPath(), "");
+    EXPECT_EQ(edit->Text(), "*.*");
+
+    // A click on a line runs the change once.
+    RECT r;
+    SendMessageA(List->Handle(), LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&r));
+    LPARAM at = MAKELPARAM(r.left + 5, (r.top + r.bottom) / 2);
+    SendMessageA(List->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(List->Handle(), WM_LBUTTONUP, 0, at);
+    Pump();
+    EXPECT_EQ(edit->Text(), "B.ini");
+    delete edit;
+    EXPECT_EQ(List->FileEdit(), nullptr);
+    List->SetSelectedName("a.txt");
+    EXPECT_EQ(List->SelectedName(), "a.txt");
+}
+
+TEST_F(FileListTest, FollowPathMovesMasksOrSelects)
+{
+    List->FollowPath(Dir() + "sub");
+    EXPECT_EQ(List->ListedDir(), Dir() + "sub");
+    EXPECT_EQ(List->Mask(), "*.*");
+    EXPECT_EQ(Names(*List), (Strings{"inner.txt"}));
+    List->FollowPath(Dir() + "*.ini");
+    EXPECT_EQ(List->ListedDir(), NoSlash(Dir()));
+    EXPECT_EQ(List->Mask(), "*.ini");
+    // A file the mask hides is shown by its own name.
+    List->FollowPath(Dir() + "g.dat");
+    EXPECT_EQ(List->Mask(), "g.dat");
+    EXPECT_EQ(List->SelectedName(), "g.dat");
+    List->FollowPath(Dir() + "g.dat");
+    // A name that is not a file is taken for a directory, which cannot be entered.
+    try {
+        List->FollowPath(Dir() + "missing.dat");
+        ADD_FAILURE() << "no exception";
+    } catch (const EInOutError& e) {
+        EXPECT_EQ(e.ErrorCode, ERROR_FILE_NOT_FOUND);
+    }
+    EXPECT_EQ(List->SelectedName(), "g.dat");
+    // A linked directory list takes the directory and passes it on.
+    auto* dirs = new TDirectoryListBox(Form.get());
+    dirs->SetParent(Form.get());
+    dirs->SetFileList(List);
+    List->FollowPath(Dir() + "sub\\inner.txt");
+    EXPECT_EQ(dirs->CurrentDir(), Dir() + "sub");
+    EXPECT_EQ(List->ListedDir(), Dir() + "sub");
+    EXPECT_EQ(List->SelectedName(), "inner.txt");
+}
+
+TEST_F(FileListTest, FailuresKeepTheEntriesAndTheSettings)
+{
+    const Strings before = Names(*List);
+    EXPECT_THROW(List->SetListedDir(Dir() + "missing"), EInOutError);
+    EXPECT_EQ(List->ListedDir(), NoSlash(Dir()));
+    // A search that fails for a reason other than "no entries" raises.
+    try {
+        List->SetMask("missing\\*.txt");
+        ADD_FAILURE() << "no exception";
+    } catch (const EInOutError& e) {
+        EXPECT_EQ(e.ErrorCode, ERROR_PATH_NOT_FOUND);
+    }
+    EXPECT_EQ(List->Mask(), "*.*");
+    EXPECT_EQ(Names(*List), before);
+    // No entries is an empty list, not a failure.
+    List->SetMask("*.none");
+    EXPECT_EQ(List->Count(), 0);
+    EXPECT_EQ(List->SelectedName(), "");
+}
+
+TEST_F(FileListTest, ListedDirWithoutAWindowMovesTheProcessButAddsNoLines)
+{
+    auto* unplaced = new TFileListBox(Form.get());
+    unplaced->SetListedDir(Dir() + "sub");
+    EXPECT_EQ(Cwd(), Dir() + "sub");
+    EXPECT_EQ(unplaced->ListedDir(), Dir() + "sub");
+    EXPECT_EQ(unplaced->Count(), 0);
+    unplaced->SetParent(Form.get());
+    EXPECT_EQ(Names(*unplaced), (Strings{"inner.txt"}));
+}
