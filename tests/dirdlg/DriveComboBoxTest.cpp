@@ -14,14 +14,16 @@
 #include "ui/Forms.h"
 
 namespace {
-TWinControl* MakeDrives(TForm& aForm, const TControlDescription&)
-{
-    return new TDriveComboBox(&aForm);
-}
+// A form that holds one drive list.
+class TDriveHost : public TForm {
+public:
+    using TForm::TForm;
+    TDriveComboBox* Drives = nullptr;
+};
 
 const TControlDescription kHostControls[] = {
-    {.Kind = TControlKind::ckCustom, .Name = "Drives", .Id = 100, .Left = 8, .Top = 8, .Width = 185, .Height = 19,
-     .TabOrder = 0, .Create = MakeDrives},
+    {.Name = "Drives", .Field = FieldOf<&TDriveHost::Drives>, .Id = 100, .Left = 8, .Top = 8, .Width = 185,
+     .Height = 19, .TabOrder = 0},
 };
 const TFormDescription kHost = {
     .ClassName = "TDriveHost",
@@ -51,9 +53,9 @@ class DriveList : public testing::Test {
 protected:
     void Make()
     {
-        Host = std::make_unique<TForm>(nullptr, 96);
+        Host = std::make_unique<TDriveHost>(nullptr, 96);
         Host->Build(kHost);
-        Drives = Host->Field<TDriveComboBox>("Drives");
+        Drives = Host->Drives;
         Drives->OnChange = [this](TComponent*) {
             ++Changes;
             if (OnChange)
@@ -85,7 +87,7 @@ protected:
 
     TDirSystemScope Seam;
     ErrorRecorder Errors;
-    std::unique_ptr<TForm> Host;
+    std::unique_ptr<TDriveHost> Host;
     TDriveComboBox* Drives = nullptr;
     int Changes = 0;
     std::function<void()> OnChange;
