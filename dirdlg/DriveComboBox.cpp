@@ -5,6 +5,7 @@
 
 #include "core/Exceptions.h"
 #include "core/Strings.h"
+#include "dirdlg/DirFiles.h"
 #include "dirdlg/DirPaths.h"
 #include "dirdlg/DirSystem.h"
 #include "dirdlg/DirectoryListBox.h"
@@ -92,10 +93,7 @@ TDriveComboBox::TDriveComboBox(TComponent* anOwner) : TComboBox(anOwner)
     for (int i = 0; i < static_cast<int>(TDriveGlyph::dgCount); ++i)
         FGlyphs[i] = std::make_unique<TGlyph>(kGlyphResources[i]);
     // The drive of the current directory; a UNC directory has none.
-    char current[MAX_PATH + 1] = {};
-    DWORD got = GetCurrentDirectoryA(sizeof current, current);
-    if (got > 0 && got < sizeof current && IsDriveLetter(current[0]) && current[1] == ':')
-        FSelectedDrive = current[0];
+    FSelectedDrive = PathDriveLetter(CurrentDirectory());
 }
 
 TDriveComboBox::~TDriveComboBox()

@@ -84,6 +84,9 @@ BOOL WINAPI FakeGetVolumeInformation(LPCSTR aRoot, LPSTR aName, DWORD aNameSize,
 {
     TFakeDrives& fake = FakeDrives();
     ++fake.VolumeQueries;
+    std::string root = aRoot ? aRoot : "";
+    CharUpperBuffA(root.data(), static_cast<DWORD>(root.size()));
+    fake.VolumeRoots.push_back(root);
     fake.ModesAtVolumeQuery.push_back(fake.Mode);
     if (Listed(fake.NotReady, LetterOf(aRoot))) {
         SetLastError(ERROR_NOT_READY);

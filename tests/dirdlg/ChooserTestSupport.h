@@ -78,6 +78,8 @@ struct TFakeDrives {
     int VolumeQueries = 0;
     int DriveQueries = 0;
     int DirectoryChanges = 0;
+    // The roots asked for their volume, upper case, in order.
+    std::vector<std::string> VolumeRoots;
     // The error mode in force at each volume query.
     std::vector<UINT> ModesAtVolumeQuery;
     UINT Mode = 0;

@@ -4,11 +4,14 @@
 // the error mode in force.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <iterator>
 #include <memory>
 
+#include "dirdlg/DirectoryListBox.h"
 #include "dirdlg/DriveComboBox.h"
 #include "core/Exceptions.h"
+#include "core/Strings.h"
 #include "tests/UiTestSupport.h"
 #include "tests/dirdlg/ChooserTestSupport.h"
 #include "ui/Forms.h"
@@ -19,17 +22,20 @@ class TDriveHost : public TForm {
 public:
     using TForm::TForm;
     TDriveComboBox* Drives = nullptr;
+    TDirectoryListBox* Dirs = nullptr;
 };
 
 const TControlDescription kHostControls[] = {
     {.Name = "Drives", .Field = FieldOf<&TDriveHost::Drives>, .Id = 100, .Left = 8, .Top = 8, .Width = 185,
      .Height = 19, .TabOrder = 0},
+    {.Name = "Dirs", .Field = FieldOf<&TDriveHost::Dirs>, .Id = 101, .Left = 8, .Top = 32, .Width = 185,
+     .Height = 100, .TabOrder = 1},
 };
 const TFormDescription kHost = {
     .ClassName = "TDriveHost",
     .Caption = "Drives",
     .Width = 220,
-    .Height = 80,
+    .Height = 180,
     .Controls = kHostControls,
     .ControlCount = std::size(kHostControls),
 };
@@ -159,11 +165,10 @@ TEST_F(DriveList, ReadsLabelsQuietlyLeavesFloppiesAloneAndSkipsUnknownKinds)
     for (UINT mode : FakeDrives().ModesAtVolumeQuery)
         EXPECT_EQ(static_cast<UINT>(SEM_FAILCRITICALERRORS), mode);
     EXPECT_EQ(before, GetErrorMode());
-    // One label read per listed drive that has one: never the floppy's.
-    int labelled = 0;
-    for (const std::string& item : Items())
-        labelled += item.size() > 2;
-    EXPECT_EQ(labelled, FakeDrives().VolumeQueries);
+    // One label read for the CD-ROM drive, none for the floppy.
+    const std::vector<std::string>& roots = FakeDrives().VolumeRoots;
+    EXPECT_EQ(1, std::count(roots.begin(), roots.end(), cd.Root()));
+    EXPECT_EQ(0, std::count(roots.begin(), roots.end(), floppy.Root()));
     EXPECT_TRUE(Errors.Shown.empty());
 }
 
@@ -271,4 +276,42 @@ TEST_F(DriveList, AFailedDriveChangeLeavesTheSelectionAndPickingAgainRetries)
     EXPECT_EQ(tolower(cd.Letter()), Drives->SelectedDrive());
     EXPECT_EQ(IndexOf(cd.Letter()), Drives->ItemIndex());
     EXPECT_EQ(2u, Errors.Shown.size());
+}
+
+TEST_F(DriveList, ALinkedDirectoryListFollowsTheDriveBothWaysAndIsForgottenWhenDestroyed)
+{
+    TTestDrive fixed(DRIVE_FIXED, "Data"), cd(DRIVE_CDROM, "Disc");
+    ASSERT_NE(0, cd.Letter());
+    ASSERT_TRUE(CreateDirectoryA((fixed.Folder() + "sub").c_str(), nullptr));
+    InstallFakeDrives();
+    Make();
+    Drives->SetDirList(Host->Dirs);
+    EXPECT_EQ(Drives, Host->Dirs->DriveList());
+    std::string start = Host->Dirs->CurrentDir();
+
+    // Picking a drive moves the list to that drive's current directory.
+    Pick(IndexOf(fixed.Letter()));
+    EXPECT_TRUE(SameText(fixed.Root(), Host->Dirs->CurrentDir())) << Host->Dirs->CurrentDir();
+    EXPECT_EQ(tolower(fixed.Letter()), Drives->SelectedDrive());
+
+    // A drive without its medium: our text, and nothing moves.
+    FakeDrives().NotReady = std::string(1, cd.Letter());
+    Pick(IndexOf(cd.Letter()));
+    ASSERT_EQ(1u, Errors.Shown.size());
+    EXPECT_EQ(std::string("Drive ") + cd.Letter() + ": has no medium or is not ready.", Errors.Shown[0]);
+    EXPECT_TRUE(SameText(fixed.Root(), Host->Dirs->CurrentDir())) << Host->Dirs->CurrentDir();
+    EXPECT_EQ(IndexOf(fixed.Letter()), Drives->ItemIndex());
+    EXPECT_EQ(tolower(fixed.Letter()), Drives->SelectedDrive());
+
+    // The list moving to another drive selects that drive here.
+    Host->Dirs->SetCurrentDir(start);
+    EXPECT_EQ(toupper(start[0]), toupper(Drives->SelectedDrive()));
+    EXPECT_EQ(IndexOf(start[0]), Drives->ItemIndex());
+
+    delete Host->Dirs;
+    Host->Dirs = nullptr;
+    EXPECT_EQ(nullptr, Drives->DirList());
+    Pick(IndexOf(fixed.Letter()));
+    EXPECT_EQ(tolower(fixed.Letter()), Drives->SelectedDrive());
+    EXPECT_EQ(1u, Errors.Shown.size());
 }

@@ -412,3 +412,14 @@ TEST_F(Chooser, FiftyOpenAndCloseCyclesLeaveNoWindowOrGdiObjectBehind)
     EXPECT_GT(gdiShown, before[0] + 5) << "its font and glyphs are counted";
     EXPECT_EQ(before, live());
 }
+
+TEST_F(Chooser, TheHelpButtonShowsTheDialogsTopicThroughTheApplication)
+{
+    std::vector<int> topics;
+    Application.OnHelp = [&](int aContext) { topics.push_back(aContext); };
+    std::string directory = Alpha();
+    Browse(directory, 0, 42, {Press(sdHelpButton), [&] { return !topics.empty(); }, Press(sdCancel)});
+    Application.OnHelp = nullptr;
+    EXPECT_EQ(std::vector<int>{42}, topics);
+    EXPECT_EQ(Alpha(), directory);
+}
