@@ -1,49 +1,37 @@
 #include "app/InstallDefaults.h"
 
 #include <windows.h>
-#include <algorithm>
 #include <vector>
 
 #include "app/ShellFolders.h"
 #include "core/Exceptions.h"
 #include "core/FileSystem.h"
-#include "core/Handle.h"
+#include "core/Registry.h"
 #include "core/Strings.h"
 
 namespace {
 
-const char* const KelpaKey = "Software\\Kelpa";
+const char* const KelpaKey = "\\Software\\Kelpa";
 const char* const KelpaValue = "KelpaPath";
 
-// Opens a key for reading with the first access mask the system grants:
-// full read, then read without notification, then query only.
-RegKey OpenKeyReadOnly(HKEY root, const char* path)
+// The value's text, or "" when the value is missing or has no data. Raises
+// for data that cannot be read or is not a string.
+std::string ReadStringValue(HKEY aKey, const char* aName)
 {
-    static const REGSAM masks[] = {KEY_READ, STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS,
-                                   KEY_QUERY_VALUE};
-    for (REGSAM mask : masks) {
-        RegKey key;
-        if (RegOpenKeyExA(root, path, 0, mask, key.put()) == ERROR_SUCCESS)
-            return key;
+    TRegString value = QueryRegString(aKey, aName);
+    switch (value.Status) {
+    case TRegStringStatus::rsFound:
+    case TRegStringStatus::rsMissing:
+        return value.Text;
+    case TRegStringStatus::rsNotAString:
+        // No data reads as an empty text, whatever the type.
+        if (value.Size == 0)
+            return {};
+        throw Exception(Format("Invalid data type for '%s'", aName));
+    case TRegStringStatus::rsUnreadable:
+        break;
     }
-    return RegKey();
-}
-
-// The value's text cut at its first NUL, or "" when the value is missing or
-// empty. Raises for data that cannot be read or is not a string; an
-// expandable string is returned as stored.
-std::string ReadStringValue(HKEY key, const char* name)
-{
-    DWORD type = 0, size = 0;
-    if (RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || size == 0)
-        return {};
-    std::vector<char> buffer(size);
-    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) != ERROR_SUCCESS)
-        throw Exception(Format("Failed to get data for '%s'", name));
-    if (type != REG_SZ && type != REG_EXPAND_SZ)
-        throw Exception(Format("Invalid data type for '%s'", name));
-    std::string text(buffer.data(), std::min<size_t>(size, buffer.size()));
-    return text.substr(0, text.find('\0'));
+    throw Exception(Format("Failed to get data for '%s'", aName));
 }
 
 } // namespace

@@ -1,9 +1,6 @@
 #include "app/ShellFolders.h"
 
-#include <algorithm>
-#include <vector>
-
-#include "core/Handle.h"
+#include "core/Registry.h"
 
 namespace {
 
@@ -44,32 +41,6 @@ private:
 };
 
 } // namespace
-
-std::string ReadRegistryString(HKEY root, const std::string& keyPath, const std::string& valueName,
-                               const std::string& defaultValue)
-{
-    // The platform's key paths are relative to the root; a leading backslash
-    // only says that the path starts there.
-    std::string path = !keyPath.empty() && keyPath[0] == '\\' ? keyPath.substr(1) : keyPath;
-    RegKey key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
-        return defaultValue;
-
-    DWORD type = 0, size = 0;
-    if (RegQueryValueExA(key.get(), valueName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
-        return defaultValue;
-    if (type != REG_SZ && type != REG_EXPAND_SZ)
-        return defaultValue;
-
-    // Exactly the reported size: the stored data need not end in a NUL, so
-    // the text is cut at the first NUL inside the data, not by the C string.
-    std::vector<char> buffer(size);
-    if (RegQueryValueExA(key.get(), valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
-                         &size) != ERROR_SUCCESS)
-        return defaultValue;
-    std::string text(buffer.data(), std::min<size_t>(size, buffer.size()));
-    return text.substr(0, text.find('\0'));
-}
 
 std::string ProgramFilesDirectory()
 {

@@ -5,11 +5,8 @@
 #include <shlobj.h>
 #include <string>
 
-// The value's text (cut at its first NUL) when it is a REG_SZ or
-// REG_EXPAND_SZ (not expanded); otherwise the default. A key path may start
-// with one backslash.
-std::string ReadRegistryString(HKEY root, const std::string& keyPath, const std::string& valueName,
-                               const std::string& defaultValue);
+// ReadRegistryString(HKEY_LOCAL_MACHINE, "Software\Microsoft\Windows\CurrentVersion",
+// "ProgramFilesDir", "").
 std::string ProgramFilesDirectory();
 // The file-system path of a shell folder (CSIDL), without trailing backslash
 // except for a drive root; empty when the shell has none.

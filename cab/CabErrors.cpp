@@ -5,13 +5,6 @@
 #include "core/Strings.h"
 #include "res/CabMessages.h"
 
-std::string LoadResString(unsigned anId)
-{
-    char buffer[1024];
-    int n = LoadStringA(GetModuleHandleA(nullptr), anId, buffer, sizeof buffer);
-    return std::string(buffer, n > 0 ? n : 0);
-}
-
 std::string FDIErrorText(int32_t aCode)
 {
     uint32_t code = static_cast<uint32_t>(aCode);

@@ -7,13 +7,12 @@
 
 #include "cab/CabIntf.h"
 #include "core/Exceptions.h"
+#include "core/Resources.h"
 
 // The text of a decompression error code ("FDI error" for an unknown one).
 std::string FDIErrorText(int32_t aCode);
 // The text of a compression error code ("FCI error" for an unknown one).
 std::string FCIErrorText(int32_t aCode);
-// A resource string of the program; empty when it is missing.
-std::string LoadResString(unsigned anId);
 
 class ESTCabinet : public Exception {
 public:

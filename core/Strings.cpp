@@ -59,6 +59,12 @@ std::string ExtractFileName(const std::string& s, UINT codePage)
     return s.substr(LastDelimiter("\\:", s, codePage));
 }
 
+char UpperChar(char aChar)
+{
+    CharUpperBuffA(&aChar, 1);
+    return aChar;
+}
+
 bool SameText(const std::string& a, const std::string& b)
 {
     return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),

@@ -26,6 +26,9 @@ std::string ExtractFileDir(const std::string& s, UINT codePage = CP_ACP);
 // Everything after the last backslash or colon.
 std::string ExtractFileName(const std::string& s, UINT codePage = CP_ACP);
 
+// The upper-case form of a character in the ANSI code page.
+char UpperChar(char aChar);
+
 // Locale-aware comparison without regard to letter case.
 bool SameText(const std::string& a, const std::string& b);
 

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "core/Strings.h"
 #include "ui/Application.h"
 #include "ui/ComCtrls.h"
 #include "ui/ExtCtrls.h"
@@ -84,10 +85,16 @@ void RaiseNoEvent(const TControlDescription& aDescription, const char* anEvent)
 }
 } // namespace FormBinding
 
+TComponent* TForm::Find(const TComponentRef& aRef)
+{
+    if (aRef.Field.Get)
+        return aRef.Field.Get(*this);
+    return aRef.Name ? FindComponent(aRef.Name) : nullptr;
+}
+
 TWinControl* TForm::Resolve(const TComponentRef& aRef, const TControlDescription& aDescription, const char* aRole)
 {
-    TComponent* found = aRef.Field.Get ? aRef.Field.Get(*this) : FindComponent(aRef.Name);
-    if (auto* control = dynamic_cast<TWinControl*>(found))
+    if (auto* control = dynamic_cast<TWinControl*>(Find(aRef)))
         return control;
     throw EInvalidOperation(std::string(aRole) + " of '" + aDescription.Name + "' not found");
 }
@@ -193,7 +200,7 @@ TComponent* TForm::CreateControl(const TControlDescription& d)
         }
     }
     if (auto* bar = dynamic_cast<TToolBar*>(control); bar && d.Link) {
-        auto* images = dynamic_cast<TImageList*>(d.Link.Field.Get ? d.Link.Field.Get(*this) : FindComponent(d.Link.Name));
+        auto* images = dynamic_cast<TImageList*>(Find(d.Link));
         if (!images)
             throw EInvalidOperation(std::string("Image list of '") + d.Name + "' not found");
         bar->SetImages(images);

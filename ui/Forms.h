@@ -193,6 +193,7 @@ private:
     void MoveFocus(WPARAM wParam, LPARAM lParam);
     TComponent* CreateControl(const TControlDescription& aDescription);
     TComponent* CreateOfKind(const TControlDescription& aDescription);
+    TComponent* Find(const TComponentRef& aRef);
     TWinControl* Resolve(const TComponentRef& aRef, const TControlDescription& aDescription, const char* aRole);
     void Center();
     void FocusFirstControl();

@@ -99,12 +99,6 @@ void TLabel::CreateParams(TCreateParams& aParams)
     aParams.Style |= SS_LEFTNOWORDWRAP;
 }
 
-char UpperChar(char aChar)
-{
-    CharUpperBuffA(&aChar, 1);
-    return aChar;
-}
-
 void TLabel::SetFocusControl(TWinControl* aControl)
 {
     if (FFocusControl)
@@ -238,8 +232,8 @@ bool TButton::CNCommand(WORD aCode, WORD)
 
 void TButton::Click()
 {
-    // The result is set first, so that the handler can take it back (a
-    // question answered with No keeps the form open).
+    // The result is set before the handler runs, so that a handler (an OK
+    // that asks first) can take it back and keep the form open.
     if (ModalResult != mrNone)
         if (TForm* form = ParentForm(this))
             form->ModalResult = ModalResult;

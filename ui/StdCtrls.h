@@ -6,10 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "core/Strings.h" // UpperChar for accelerators
 #include "ui/Controls.h"
-
-// The upper-case form of a character in the ANSI code page.
-char UpperChar(char aChar);
 
 // Static text on one line; an "&" marks the accelerator.
 class TLabel : public TWinControl {
@@ -161,8 +159,9 @@ protected:
     // Draws an owner-drawn item; the default runs OnDrawItem or draws the
     // text in the control's FontColor.
     virtual void DrawItem(int anIndex, const RECT& aRect, HDC aDc, TOwnerDrawState aState);
-    // A key went down in the control; the default runs OnKeyDown. Setting
-    // aKey to 0 skips the control's own handling.
+    // A key went down in the control's window (not in a combo box's edit
+    // field, which is a window of its own); the default runs OnKeyDown.
+    // Setting aKey to 0 skips the control's own handling.
     virtual void KeyDown(WORD& aKey);
 
 private:

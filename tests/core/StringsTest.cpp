@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/Resources.h"
 #include "core/Strings.h"
 
 namespace {
@@ -50,6 +51,25 @@ TEST(PathHelpers, TrailBytesAndDelimiters)
     EXPECT_FALSE(IsTrailByte(SjisWithBackslashTrail, 5, 1252));
     // A lead byte at the very end has no trail byte and stands alone.
     EXPECT_EQ(LastDelimiter("\\", "a\\\x95", ShiftJis), 2u);
+}
+
+TEST(TextHelpers, UpperCaseInTheAnsiCodePage)
+{
+    // The test prefix's code page is 1252.
+    const std::pair<char, char> rows[] = {{'a', 'A'}, {'z', 'Z'}, {'A', 'A'}, {'1', '1'}, {'&', '&'},
+                                          {'\xE4', '\xC4'}, {'\xFF', '\x9F'}};
+    for (const auto& [lower, upper] : rows)
+        EXPECT_EQ(UpperChar(lower), upper) << static_cast<int>(static_cast<unsigned char>(lower));
+}
+
+TEST(Resources, StringsOfAnyLengthAndNoneForAMissingId)
+{
+    EXPECT_EQ(LoadResString(100), "Kelpa");
+    std::string expected;
+    for (int i = 0; i < 700; ++i)
+        expected += static_cast<char>('a' + i % 26);
+    EXPECT_EQ(LoadResString(101), expected);
+    EXPECT_EQ(LoadResString(102), "");
 }
 
 TEST(TextHelpers, HexAndCase)

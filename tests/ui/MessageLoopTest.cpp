@@ -122,6 +122,26 @@ TEST(MessageLoop, ModalFormEndsWithTheModalResultOfItsButton)
     EXPECT_TRUE(errors.Shown.empty());
 }
 
+TEST(MessageLoop, ButtonHandlerCanTakeTheModalResultBack)
+{
+    // A handler that declines once keeps the form open; the next click ends it.
+    ErrorRecorder errors;
+    TTestForm dialog;
+    dialog.OK->ModalResult = mrOk;
+    std::vector<int> seen;
+    dialog.OK->OnClick = [&](TComponent*) {
+        seen.push_back(dialog.ModalResult);
+        if (seen.size() == 1) {
+            dialog.ModalResult = mrNone;
+            PostClick(dialog.OK);
+        }
+    };
+    PostClick(dialog.OK);
+    EXPECT_EQ(dialog.ShowModal(), mrOk);
+    EXPECT_EQ(seen, (std::vector<int>{mrOk, mrOk}));
+    EXPECT_TRUE(errors.Shown.empty());
+}
+
 TEST(MessageLoop, ModalFormClosedOrEscapedEndsWithCancel)
 {
     ErrorRecorder errors;
