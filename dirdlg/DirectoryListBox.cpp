@@ -1,11 +1,13 @@
 #include "dirdlg/DirectoryListBox.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "core/Strings.h"
 #include "dirdlg/DirFiles.h"
 #include "dirdlg/DirPaths.h"
 #include "dirdlg/FileListBox.h"
+#include "dirdlg/NameSort.h"
 #include "dirdlg/PathLabel.h"
 #include "core/Handle.h"
 
@@ -27,7 +29,7 @@ bool IsLetter(char c)
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-int Compare(DWORD aFlags, const std::string& a, const std::string& b)
+int CompareText(DWORD aFlags, const std::string& a, const std::string& b)
 {
     return CompareStringA(LOCALE_USER_DEFAULT, aFlags, a.data(), static_cast<int>(a.size()), b.data(),
                           static_cast<int>(b.size()));
@@ -69,13 +71,16 @@ void TDirectoryListBox::CreateParams(TCreateParams& aParams)
 void TDirectoryListBox::HandleCreated()
 {
     TListBox::HandleCreated();
+    FCreated = true;
     Rebuild();
 }
 
 LRESULT TDirectoryListBox::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
 {
     LRESULT result = TListBox::WndProc(aMsg, wParam, lParam);
-    if (aMsg == WM_SETFONT)
+    // The font given at creation measures the height anew unless the height
+    // was set explicitly; a later change of font always does.
+    if (aMsg == WM_SETFONT && (FCreated || ItemHeight == FMeasuredHeight))
         UpdateItemHeight();
     else if (aMsg == WM_CHAR && wParam == VK_RETURN)
         OpenSelected();
@@ -93,6 +98,7 @@ bool TDirectoryListBox::CNCommand(WORD aCode, WORD anId)
 void TDirectoryListBox::UpdateItemHeight()
 {
     int height = std::max(FontLineHeight(WindowFont(*this)), FOpenGlyph->Height() + 1);
+    FMeasuredHeight = height;
     SetItemHeight(height);
 }
 
@@ -112,7 +118,7 @@ void TDirectoryListBox::SetDriveLetter(char aLetter)
 
 bool TDirectoryListBox::SameDir(const std::string& a, const std::string& b) const
 {
-    return FCaseSensitive ? Compare(0, a, b) == CSTR_EQUAL : SameText(a, b);
+    return FCaseSensitive ? CompareText(0, a, b) == CSTR_EQUAL : SameText(a, b);
 }
 
 void TDirectoryListBox::SetCurrentDir(const std::string& aNew)
@@ -229,26 +235,18 @@ TDirectoryListBox::TLines TDirectoryListBox::ReadLines(const std::string& aDir) 
     }
     lines.CurrentIndex = static_cast<int>(lines.Items.size()) - 1;
 
-    std::vector<std::string> names;
+    std::vector<TListItem> subDirs;
     SearchDirectory(JoinPath(aDir, "*.*"), FILE_ATTRIBUTE_DIRECTORY, [&](const WIN32_FIND_DATAA& anEntry) {
         if (!(anEntry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             return;
         const char* name = anEntry.cFileName;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
             return;
-        names.emplace_back(name);
+        subDirs.push_back({name, GlyphData(FClosedGlyph.get())});
     });
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        return Compare(NORM_IGNORECASE, a, b) == CSTR_LESS_THAN;
-    });
-    names.erase(std::unique(names.begin(), names.end(),
-                            [](const std::string& a, const std::string& b) {
-                                return Compare(NORM_IGNORECASE, a, b) == CSTR_EQUAL;
-                            }),
-                names.end());
-    lines.Items.reserve(lines.Items.size() + names.size());
-    for (std::string& name : names)
-        lines.Items.push_back({std::move(name), GlyphData(FClosedGlyph.get())});
+    SortByText(subDirs, true);
+    lines.Items.reserve(lines.Items.size() + subDirs.size());
+    std::move(subDirs.begin(), subDirs.end(), std::back_inserter(lines.Items));
     return lines;
 }
 
@@ -260,7 +258,8 @@ void TDirectoryListBox::ShowLines(const TLines& aLines)
         return;
     TListUpdate update(*this);
     Clear();
-    AddItems(aLines.Items);
+    AppendLines([this](UINT aMsg, WPARAM wParam, LPARAM lParam) { return DefaultHandler(aMsg, wParam, lParam); },
+                    aLines.Items);
     FCurrentIndex = aLines.CurrentIndex;
     SetItemIndex(FCurrentIndex);
 }

@@ -98,6 +98,10 @@ private:
     void Change();
     void RefreshLabel();
     void UpdateItemHeight();
+    // The height the font and glyphs gave last; an item height set apart
+    // from it (by a form's description) is kept when the window is created.
+    int FMeasuredHeight = 0;
+    bool FCreated = false;
     bool SameDir(const std::string& a, const std::string& b) const;
     const TGlyph* LineGlyph(int anIndex) const;
 

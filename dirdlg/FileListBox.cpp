@@ -1,6 +1,7 @@
 #include "dirdlg/FileListBox.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "core/Exceptions.h"
@@ -8,6 +9,7 @@
 #include "dirdlg/DirFiles.h"
 #include "dirdlg/DirPaths.h"
 #include "dirdlg/DirectoryListBox.h"
+#include "dirdlg/NameSort.h"
 
 namespace {
 // Puts the screen cursor back on every path out of a refill.
@@ -24,14 +26,24 @@ private:
 
 constexpr size_t kBusyLines = 100;
 
-bool IsExecutableName(const std::string& aName)
+bool IsExecutableName(const char* aName)
 {
-    size_t dot = aName.find_last_of(".\\:");
-    if (dot == std::string::npos || aName[dot] != '.')
+    const char* dot = nullptr;
+    for (const char* p = aName; *p; ++p) {
+        if (*p == '.')
+            dot = p;
+        else if (*p == '\\' || *p == ':')
+            dot = nullptr;
+    }
+    if (!dot || std::strlen(dot) != 4)
         return false;
-    std::string ext = aName.substr(dot);
-    CharLowerBuffA(ext.data(), static_cast<DWORD>(ext.size()));
-    return ext == ".exe" || ext == ".com" || ext == ".bat" || ext == ".pif";
+    // The four extensions are plain ASCII: lowering the letters is all the
+    // locale's lower-casing could do to a name that matches.
+    char ext[5];
+    for (int i = 0; i < 5; ++i)
+        ext[i] = (dot[i] >= 'A' && dot[i] <= 'Z') ? static_cast<char>(dot[i] + ('a' - 'A')) : dot[i];
+    return std::strcmp(ext, ".exe") == 0 || std::strcmp(ext, ".com") == 0 || std::strcmp(ext, ".bat") == 0 ||
+           std::strcmp(ext, ".pif") == 0;
 }
 
 HFONT WindowFont(const TWinControl& aControl)
@@ -69,13 +81,16 @@ void TFileListBox::CreateParams(TCreateParams& aParams)
 void TFileListBox::HandleCreated()
 {
     TListBox::HandleCreated();
+    FCreated = true;
     Refill();
 }
 
 LRESULT TFileListBox::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
 {
     LRESULT result = TListBox::WndProc(aMsg, wParam, lParam);
-    if (aMsg == WM_SETFONT)
+    // The font given at creation measures the height anew unless the height
+    // was set explicitly; a later change of font always does.
+    if (aMsg == WM_SETFONT && (FCreated || ItemHeight == FMeasuredHeight))
         UpdateItemHeight();
     return result;
 }
@@ -93,6 +108,7 @@ void TFileListBox::UpdateItemHeight()
     int height = FontLineHeight(WindowFont(*this));
     if (FShowGlyphs)
         height = std::max(height, FExeGlyph->Height() + 1);
+    FMeasuredHeight = height;
     SetItemHeight(height);
 }
 
@@ -132,10 +148,13 @@ void TFileListBox::Refill()
             }
         });
     }
+    // In the control's order, so that the lines go in without comparisons.
+    SortByText(items, false);
     {
         TListUpdate update(*this);
         Clear();
-        AddItems(items);
+        AppendLines([this](UINT aMsg, WPARAM wParam, LPARAM lParam) { return DefaultHandler(aMsg, wParam, lParam); },
+                    items);
     }
     Change();
 }

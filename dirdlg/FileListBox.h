@@ -77,6 +77,10 @@ protected:
 private:
     void Change();
     void UpdateItemHeight();
+    // The height the font and glyphs gave last; an item height set apart
+    // from it (by a form's description) is kept when the window is created.
+    int FMeasuredHeight = 0;
+    bool FCreated = false;
 
     std::string FListedDir;
     std::string FMask = "*.*";

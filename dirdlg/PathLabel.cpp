@@ -30,8 +30,13 @@ LRESULT TPathLabel::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
         Paint(reinterpret_cast<HDC>(wParam));
         return 0;
     case WM_SETTEXT: {
-        // The system's static control repaints only part of itself.
+        // The system's static control repaints only part of itself; a
+        // transparent label needs the parent's background under it again.
         LRESULT result = TLabel::WndProc(aMsg, wParam, lParam);
+        if (Transparent) {
+            RECT r = BoundsRect();
+            InvalidateRect(GetParent(Handle()), &r, TRUE);
+        }
         InvalidateRect(Handle(), nullptr, TRUE);
         return result;
     }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "core/Exceptions.h"
@@ -155,11 +156,20 @@ TEST_F(DirectoryListTest, EnterOpensTheSelectedLineAndBracketedNamesOpenSubDirec
 {
     ErrorRecorder errors;
     List->SetCurrentDir(Beta());
+    // Enter goes to the list, not to the form's default button.
+    auto* ok = new TButton(Form.get());
+    ok->Default = true;
+    ok->SetBounds(300, 250, 75, 25);
+    ok->SetParent(Form.get());
+    Form->DefaultButton = ok;
+    int pressed = 0;
+    ok->OnClick = [&](TComponent*) { ++pressed; };
     Form->Show();
     List->SetFocus();
     List->SetItemIndex(List->CurrentIndex() + 3); // Mu
     PressKey(VK_RETURN);
     EXPECT_EQ(List->CurrentDir(), Beta() + "\\Mu");
+    EXPECT_EQ(pressed, 0);
     EXPECT_TRUE(errors.Shown.empty());
 
     // Bracketed: a sub-directory of the process's current directory.
@@ -344,6 +354,46 @@ TEST_F(DirectoryListTest, ALinkedDriveListIsAskedToSwitchAndPutBackOnFailure)
     EXPECT_EQ(List->DriveList(), nullptr);
 }
 
+namespace {
+UINT ErrorMode = 0;
+std::vector<UINT> ModesSet;
+bool QuietDuringQuery = false;
+UINT WINAPI RecordErrorMode(UINT aMode)
+{
+    ModesSet.push_back(aMode);
+    return std::exchange(ErrorMode, aMode);
+}
+BOOL WINAPI CheckQuiet(LPCSTR, LPSTR, DWORD, LPDWORD, LPDWORD, LPDWORD aFlags, LPSTR, DWORD)
+{
+    QuietDuringQuery = (ErrorMode & SEM_FAILCRITICALERRORS) != 0;
+    *aFlags = FILE_CASE_PRESERVED_NAMES;
+    return TRUE;
+}
+} // namespace
+
+TEST_F(DirectoryListTest, FileSystemCallsRunWithTheCriticalErrorBoxOffAndPutTheModeBack)
+{
+    ErrorMode = 0x8000; // SEM_NOOPENFILEERRORBOX, as a caller might have set it
+    ModesSet.clear();
+    auto savedMode = DirSystem().SetErrorMode;
+    DirSystem().SetErrorMode = &RecordErrorMode;
+    {
+        VolumeFlagsOverride flags(&CheckQuiet);
+        List->SetCurrentDir(Beta());
+        EXPECT_THROW(List->SetCurrentDir("Q:\\nowhere"), EInOutError);
+    }
+    DirSystem().SetErrorMode = savedMode;
+    EXPECT_TRUE(QuietDuringQuery);
+    EXPECT_EQ(ErrorMode, 0x8000u);
+    ASSERT_FALSE(ModesSet.empty());
+    // Every scope sets the quiet mode and puts back what it found.
+    for (size_t i = 0; i < ModesSet.size(); ++i) {
+        if (ModesSet[i] != SEM_FAILCRITICALERRORS) {
+            EXPECT_EQ(ModesSet[i], 0x8000u) << i;
+        }
+    }
+}
+
 class PathLabelDpiTest : public testing::TestWithParam<int> {};
 
 TEST_P(PathLabelDpiTest, LabelShortensTheDirectoryToItsWidth)
@@ -391,3 +441,34 @@ TEST_P(PathLabelDpiTest, LabelShortensTheDirectoryToItsWidth)
 }
 
 INSTANTIATE_TEST_SUITE_P(Resolutions, PathLabelDpiTest, testing::Values(96, 120));
+
+TEST(ListItemHeight, FontAndGlyphGiveTheHeightUnlessTheFormSetsOne)
+{
+    CurrentDirGuard guard;
+    std::unique_ptr<TForm> form(NewHostForm());
+    auto* measured = new TDirectoryListBox(form.get());
+    measured->SetParent(form.get());
+    auto* described = new TDirectoryListBox(form.get());
+    described->ItemHeight = 17;
+    described->SetParent(form.get());
+    auto* files = new TFileListBox(form.get());
+    files->ItemHeight = 13;
+    files->SetParent(form.get());
+    auto height = [](TWinControl* aList) {
+        return static_cast<int>(SendMessageA(aList->Handle(), LB_GETITEMHEIGHT, 0, 0));
+    };
+    // The form's small font is lower than the folder glyph.
+    EXPECT_EQ(height(measured), 16);
+    EXPECT_EQ(height(described), 17);
+    EXPECT_EQ(height(files), 13);
+    // A new font measures again.
+    LOGFONTA lf{};
+    lf.lfHeight = -30;
+    lstrcpyA(lf.lfFaceName, "Tahoma");
+    FontHandle big(CreateFontIndirectA(&lf));
+    SendMessageA(described->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(big.get()), FALSE);
+    SendMessageA(files->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(big.get()), FALSE);
+    EXPECT_EQ(height(described), FontLineHeight(big.get()));
+    EXPECT_EQ(height(files), FontLineHeight(big.get()));
+    form.reset();
+}
