@@ -12,6 +12,7 @@
 #include "core/Exceptions.h"
 #include "core/FileSystem.h"
 #include "core/Strings.h"
+#include "dirdlg/SelectDirDlg.h"
 
 TfKLPInst* fKLPInst = nullptr;
 
@@ -32,10 +33,9 @@ const TControlDescription kMainControls[] = {
     {.Name = "ImageList1", .Field = FieldOf<&F::ImageList1>, .Width = 16, .Height = 16, .Resource = "FOLDER"},
     {.Name = "ToolBar1", .Field = FieldOf<&F::ToolBar1>, .Id = idToolBar, .Left = 242, .Top = 71, .Width = 31,
      .Height = 29, .Text = "ToolBar1", .TabOrder = 5, .Link = FieldOf<&F::ImageList1>},
-    // ToolButton1 gets its handler with the directory chooser; until then a
-    // click on it does nothing.
     {.Name = "ToolButton1", .Field = FieldOf<&F::ToolButton1>, .Parent = FieldOf<&F::ToolBar1>,
-     .Id = idBrowseButton, .Width = 23, .Height = 22, .Text = "ToolButton1", .ImageIndex = 0},
+     .Id = idBrowseButton, .Width = 23, .Height = 22, .Text = "ToolButton1", .ImageIndex = 0,
+     .OnClick = HandlerOf<&F::ToolButton1Click>},
     {.Name = "cStart", .Field = FieldOf<&F::cStart>, .Id = idStart, .Left = 16, .Top = 104, .Width = 249,
      .Height = 17, .Text = "Link in the START menu", .TabOrder = 3},
     {.Name = "cDesk", .Field = FieldOf<&F::cDesk>, .Id = idDesk, .Left = 16, .Top = 120, .Width = 249, .Height = 17,
@@ -132,4 +132,13 @@ void TfKLPInst::Image2Click(TComponent*)
     // The shell's answer is not looked at: a browser that cannot be started
     // is not the installer's failure.
     ShellExecuteA(nullptr, "Open", ProductWebSite, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void TfKLPInst::ToolButton1Click(TComponent*)
+{
+    // A typed directory comes back as typed and is neither confirmed nor
+    // created here: the installation creates it.
+    std::string directory = eDestination->Text();
+    if (BrowseDirectory(directory, bdEditablePath, 0))
+        eDestination->SetText(directory);
 }

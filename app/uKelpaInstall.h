@@ -41,6 +41,9 @@ public:
     void bOKClick(TComponent* Sender);
     void bCancelClick(TComponent* Sender);
     void Image2Click(TComponent* Sender);
+    // Lets the user pick the destination in the directory chooser; the field
+    // changes only when the chooser is accepted.
+    void ToolButton1Click(TComponent* Sender);
 };
 
 // The description the main window is built from.

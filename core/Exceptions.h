@@ -30,6 +30,8 @@ public:
 class EInOutError : public Exception {
 public:
     explicit EInOutError(int errorCode);
+    // A text of our own for the failure, with the system's code kept.
+    EInOutError(std::string message, int errorCode) : Exception(std::move(message)), ErrorCode(errorCode) {}
     int ErrorCode;
 };
 

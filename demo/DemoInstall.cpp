@@ -3,8 +3,9 @@
 //   DemoInstall <KLPInst.exe> <destination> <picture.bmp> <report.txt>
 // Removes an earlier demo installation and its shortcuts, starts the
 // installer, fills in the destination, ticks both shortcuts, saves a picture
-// of the filled-in window, clicks Install, answers the success box and waits
-// for the installer to end. The report says what the box showed and what was
+// of the filled-in window, opens the directory chooser with the browse button,
+// saves its picture as chooser.bmp beside the first one and cancels it, clicks
+// Install, answers the success box and waits for the installer to end. The report says what the box showed and what was
 // installed. Exit code 0 when everything went as expected, 1 otherwise.
 #include <windows.h>
 #include <objbase.h>
@@ -14,6 +15,7 @@
 
 #include "app/MainFormIds.h"
 #include "app/ShellFolders.h"
+#include "dirdlg/SelectDirIds.h"
 #include "core/FileSystem.h"
 #include "core/Strings.h"
 #include "demo/WindowPicture.h"
@@ -90,6 +92,26 @@ std::string Run(const std::string& exe, const std::string& destination, const st
                          "\nShortcuts:    Start menu and desktop\n";
     if (!SaveWindowPicture(form, picture.c_str()))
         throw std::runtime_error("cannot write " + picture);
+
+    // The chooser behind the browse button, pictured and cancelled: the
+    // destination stays as typed.
+    PostMessageW(form, WM_COMMAND, MAKEWPARAM(idBrowseButton, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(control(idToolBar)));
+    HWND chooser = WaitForWindow(installer, L"Select Directory");
+    if (!chooser)
+        throw std::runtime_error("the browse button opened no directory chooser");
+    std::string chooserPicture = ExtractFilePath(picture) + "chooser.bmp";
+    if (!SaveWindowPicture(chooser, chooserPicture.c_str()))
+        throw std::runtime_error("cannot write " + chooserPicture);
+    HWND cancel = FindControl(chooser, sdCancel);
+    if (!cancel)
+        throw std::runtime_error("the chooser has no Cancel button");
+    Click(cancel);
+    if (!WaitFor([&] { return !IsWindowVisible(chooser) && IsWindowEnabled(form); }))
+        throw std::runtime_error("the chooser did not close on Cancel");
+    if (Narrow(WindowText(control(idDestination))) != destination)
+        throw std::runtime_error("cancelling the chooser changed the destination");
+    report += "Chooser:      opened with the browse button, pictured, cancelled\n";
 
     Click(control(idOK));
     HWND box = WaitForMessageBox(installer);

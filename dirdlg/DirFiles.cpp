@@ -42,7 +42,7 @@ std::string CurrentDirectory()
 void ChangeDirectory(const std::string& Dir)
 {
     TCriticalErrorsOff quiet;
-    if (!SetCurrentDirectoryA(Dir.c_str()))
+    if (!DirSystem().SetCurrentDirectoryA(Dir.c_str()))
         RaiseLastInOutError();
 }
 

@@ -2,7 +2,7 @@
 
 #include "core/Strings.h"
 #include "dirdlg/DirFiles.h"
-#include "dirdlg/WindowDc.h"
+#include "core/Handle.h"
 
 namespace {
 bool IsLead(const std::string& s, size_t i, UINT aCodePage)
@@ -85,7 +85,7 @@ int PathLevel(const std::string& Path, UINT CodePage)
 
 int FontLineHeight(HFONT Font)
 {
-    TWindowDc screen(nullptr);
+    WindowDc screen(nullptr);
     if (!screen)
         return 0;
     SelectObjectScope font(screen.get(), Font ? static_cast<HGDIOBJ>(Font) : GetStockObject(SYSTEM_FONT));

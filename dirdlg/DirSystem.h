@@ -5,6 +5,18 @@
 // label, the error mode in force, the connection dialog).
 #include <windows.h>
 
+#include "core/Handle.h"
+
+// The system's dialog that connects a network drive: (owner window, resource
+// type) gives NO_ERROR on a new connection.
+using TNetConnectDialogProc = DWORD(WINAPI*)(HWND hwnd, DWORD dwType);
+
+// The connection dialog's entry together with the module that keeps it loaded.
+struct TNetConnectDialog {
+    ModuleHandle Module;
+    TNetConnectDialogProc Entry = nullptr;
+};
+
 struct TDirSystem {
     UINT(WINAPI* SetErrorMode)(UINT uMode) = ::SetErrorMode;
     DWORD(WINAPI* GetLogicalDrives)() = ::GetLogicalDrives;
@@ -13,6 +25,13 @@ struct TDirSystem {
                                         LPDWORD lpVolumeSerialNumber, LPDWORD lpMaximumComponentLength,
                                         LPDWORD lpFileSystemFlags, LPSTR lpFileSystemNameBuffer,
                                         DWORD nFileSystemNameSize) = ::GetVolumeInformationA;
+    BOOL(WINAPI* SetCurrentDirectoryA)(LPCSTR lpPathName) = ::SetCurrentDirectoryA;
+    DWORD(WINAPI* WNetGetConnectionA)(LPCSTR lpLocalName, LPSTR lpRemoteName, LPDWORD lpnLength) = ::WNetGetConnectionA;
+    // Finds the connection dialog in its own module; an empty entry when the
+    // system has none.
+    TNetConnectDialog (*LoadNetConnectDialog)() = &SystemNetConnectDialog;
+
+    static TNetConnectDialog SystemNetConnectDialog();
 };
 
 // The table in force.

@@ -9,7 +9,7 @@
 #include "dirdlg/FileListBox.h"
 #include "dirdlg/NameSort.h"
 #include "dirdlg/PathLabel.h"
-#include "dirdlg/WindowDc.h"
+#include "core/Handle.h"
 
 namespace {
 // Sets a flag for a scope and clears it on every path.
@@ -281,7 +281,7 @@ void TDirectoryListBox::RefreshLabel()
     auto* pathLabel = dynamic_cast<TPathLabel*>(FDirLabel);
     bool autoSize = !pathLabel || pathLabel->AutoSize;
     RECT bounds = autoSize ? BoundsRect() : FDirLabel->BoundsRect();
-    TWindowDc dc(FDirLabel->HandleAllocated() ? FDirLabel->Handle() : nullptr);
+    WindowDc dc(FDirLabel->HandleAllocated() ? FDirLabel->Handle() : nullptr);
     if (!dc) {
         FDirLabel->SetText(FCurrentDir);
         return;

@@ -2,7 +2,7 @@
 
 #include "core/Handle.h"
 #include "dirdlg/DirPaths.h"
-#include "dirdlg/WindowDc.h"
+#include "core/Handle.h"
 
 TPathLabel::TPathLabel(TComponent* anOwner) : TLabel(anOwner) {}
 
@@ -52,7 +52,7 @@ std::string TPathLabel::ShownText() const
         return caption;
     RECT r;
     GetClientRect(Handle(), &r);
-    TWindowDc dc(Handle());
+    WindowDc dc(Handle());
     if (!dc)
         return caption;
     auto font = reinterpret_cast<HFONT>(SendMessageA(Handle(), WM_GETFONT, 0, 0));

@@ -8,6 +8,9 @@ is deterministic.
   Logo.bmp     157 x 57, 8 bits per pixel with a palette, uncompressed
   Folder.bmp   16 x 16, 24 bits, magenta RGB(255,0,255) as the transparent colour
   MainIcon.ico 32 x 32, 256 colours, with a transparency mask
+  Floppy.bmp, Hard.bmp, Network.bmp, CdRom.bmp, Ram.bmp
+               16 x 11, 16 colours, the drive list's glyphs; the bottom-left
+               pixel (magenta) is the transparent colour
   OpenFolder.bmp, ClosedFolder.bmp, CurrentFolder.bmp, Executable.bmp,
   UnknownFile.bmp
                16 x 15, 16 colours, the directory and file lists' glyphs; the
@@ -261,6 +264,93 @@ def icon():
     return c
 
 
+def drive_box(c, body, front_y0=3):
+    """The common drive unit: a grey box seen from the front, shaded edges."""
+    light, dark, black = (255, 255, 255), (128, 128, 128), (0, 0, 0)
+    c.rect(0, front_y0, 15, 9, body)
+    c.line(0, front_y0, 15, front_y0, light)
+    c.line(0, front_y0, 0, 9, light)
+    c.line(0, 10, 15, 10, black)
+    c.line(15, front_y0, 15, 10, black)
+    c.line(1, 9, 14, 9, dark)
+    c.line(14, front_y0 + 1, 14, 9, dark)
+
+
+def floppy_drive():
+    c = Canvas(16, 11, MAGENTA)
+    grey = (192, 192, 192)
+    drive_box(c, grey)
+    # The slot with its shutter and the eject button below it.
+    c.line(3, 5, 12, 5, (0, 0, 0))
+    c.line(3, 6, 12, 6, (128, 128, 128))
+    c.rect(11, 7, 12, 7, (128, 128, 128))
+    c.put(2, 7, (0, 128, 0))
+    c.rect(0, 10, 0, 10, MAGENTA)  # keep the corner transparent
+    return c
+
+
+def hard_drive():
+    c = Canvas(16, 11, MAGENTA)
+    grey = (192, 192, 192)
+    drive_box(c, grey)
+    # A busy light and a row of ventilation grooves.
+    c.rect(2, 7, 3, 7, (0, 255, 0))
+    for x in range(6, 14, 2):
+        c.line(x, 5, x, 7, (128, 128, 128))
+    c.rect(0, 10, 0, 10, MAGENTA)
+    return c
+
+
+def network_drive():
+    c = Canvas(16, 11, MAGENTA)
+    grey, cable = (192, 192, 192), (0, 0, 128)
+    # A smaller drive unit up top, hanging on a cable that runs along the bottom.
+    c.rect(2, 0, 13, 5, grey)
+    c.line(2, 0, 13, 0, (255, 255, 255))
+    c.line(2, 0, 2, 5, (255, 255, 255))
+    c.line(2, 6, 13, 6, (0, 0, 0))
+    c.line(13, 0, 13, 6, (0, 0, 0))
+    c.rect(4, 3, 5, 3, (0, 255, 0))
+    c.line(8, 2, 11, 2, (128, 128, 128))
+    c.line(7, 7, 7, 8, cable)
+    c.line(1, 9, 14, 9, cable)
+    c.rect(6, 8, 8, 9, (0, 0, 255))
+    return c
+
+
+def cdrom_drive():
+    c = Canvas(16, 11, MAGENTA)
+    silver, shine, rim, hole = (192, 192, 192), (255, 255, 255), (128, 128, 128), (0, 128, 128)
+    # A disc, shining along one diagonal, with its centre hole.
+    cx, cy = 7.5, 5.0
+    for y in range(11):
+        for x in range(16):
+            d = math.hypot(x - cx, (y - cy) * 1.0)
+            if d <= 5.2:
+                colour = rim if d > 4.4 else silver
+                if d <= 4.4 and abs((x - cx) - (y - cy)) < 1.2:
+                    colour = shine
+                if d <= 1.3:
+                    colour = hole
+                c.put(x, y, colour)
+    c.rect(0, 10, 0, 10, MAGENTA)
+    return c
+
+
+def ram_drive():
+    c = Canvas(16, 11, MAGENTA)
+    board, chip, pin, edge = (0, 128, 0), (0, 0, 0), (255, 255, 0), (0, 0, 0)
+    # A memory module: a green board with three chips and gold contacts.
+    c.rect(0, 1, 15, 8, board)
+    c.line(0, 8, 15, 8, edge)
+    for x in (1, 6, 11):
+        c.rect(x, 3, x + 3, 6, chip)
+    for x in range(1, 15, 2):
+        c.put(x, 9, pin)
+    c.rect(0, 10, 0, 10, MAGENTA)
+    return c
+
+
 # The sixteen colours of the list glyphs' palette.
 VGA16 = [
     (0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128), (0, 128, 128), (192, 192, 192),
@@ -423,6 +513,11 @@ def main():
         "Logo.bmp": bmp_8bit(logo()),
         "Folder.bmp": bmp_24bit(folder()),
         "MainIcon.ico": ico_256(icon()),
+        "Floppy.bmp": bmp_4bit(floppy_drive()),
+        "Hard.bmp": bmp_4bit(hard_drive()),
+        "Network.bmp": bmp_4bit(network_drive()),
+        "CdRom.bmp": bmp_4bit(cdrom_drive()),
+        "Ram.bmp": bmp_4bit(ram_drive()),
         "OpenFolder.bmp": bmp_4bit(open_folder_glyph()),
         "ClosedFolder.bmp": bmp_4bit(closed_folder_glyph()),
         "CurrentFolder.bmp": bmp_4bit(open_folder_glyph(sheet=True)),

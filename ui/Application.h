@@ -93,6 +93,17 @@ public:
     // rule and hands the text to the error display.
     void HandleException(std::exception_ptr anException);
 
+    // The help system: shows the topic of a help context. Without one bound,
+    // HelpContext does nothing and answers false.
+    std::function<void(int aContext)> OnHelp;
+    bool HelpContext(int aContext)
+    {
+        if (!OnHelp)
+            return false;
+        OnHelp(aContext);
+        return true;
+    }
+
     // Replaces the message box (for tests); empty restores the message box.
     TErrorDisplay ErrorDisplay;
     // The message box of errors: stop icon, OK, the title as caption, owned by

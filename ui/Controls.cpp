@@ -233,6 +233,9 @@ void TWinControl::Bind(HWND aWnd) noexcept
 {
     FHandle = aWnd;
     Bindings()[aWnd] = this;
+    // Every window of ours is bound once and unbound when it goes, so the
+    // binding counts the live windows.
+    ++LiveHandleCounter(THandleKind::hkWindow);
 }
 
 void TWinControl::Unbind() noexcept
@@ -240,6 +243,7 @@ void TWinControl::Unbind() noexcept
     if (!FHandle)
         return;
     Bindings().erase(FHandle);
+    --LiveHandleCounter(THandleKind::hkWindow);
     FHandle = nullptr;
     FDefWndProc = nullptr;
 }

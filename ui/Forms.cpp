@@ -10,10 +10,8 @@
 
 int ScreenPixelsPerInch()
 {
-    HDC dc = GetDC(nullptr);
-    int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-    if (dc)
-        ReleaseDC(nullptr, dc);
+    WindowDc dc(nullptr);
+    int dpi = dc ? GetDeviceCaps(dc.get(), LOGPIXELSY) : 96;
     return dpi > 0 ? dpi : 96;
 }
 

@@ -134,15 +134,15 @@ void TLabel::HandleCreated()
     // substitutes a wider one, the label grows so that no text is cut off.
     HWND wnd = Handle();
     std::string text = Text();
-    HDC dc = GetDC(wnd);
-    if (!dc)
-        return;
     RECT extent{0, 0, 0, 0};
     {
-        SelectObjectScope font(dc, FontHandle() ? static_cast<HGDIOBJ>(FontHandle()) : GetStockObject(DEFAULT_GUI_FONT));
-        DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &extent, DT_CALCRECT | DT_SINGLELINE);
+        WindowDc dc(wnd);
+        if (!dc)
+            return;
+        SelectObjectScope font(dc.get(),
+                               FontHandle() ? static_cast<HGDIOBJ>(FontHandle()) : GetStockObject(DEFAULT_GUI_FONT));
+        DrawTextA(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent, DT_CALCRECT | DT_SINGLELINE);
     }
-    ReleaseDC(wnd, dc);
     RECT r = BoundsRect();
     int width = std::max<int>(r.right - r.left, extent.right);
     int height = std::max<int>(r.bottom - r.top, extent.bottom);

@@ -11,9 +11,11 @@
 #include "app/uKelpaInstall.h"
 #include "core/FileSystem.h"
 #include "core/Handle.h"
+#include "dirdlg/SelectDirIds.h"
 #include "harness/TestFiles.h"
 #include "tests/TestRegistry.h"
 #include "tests/UiTestSupport.h"
+#include "tests/dirdlg/ChooserTestSupport.h"
 #include "ui/Application.h"
 
 namespace {
@@ -277,16 +279,31 @@ TEST(MainWindow, EnterAndAltIInstallEscAndAltCClose)
     EXPECT_TRUE(errors.Shown.empty());
 }
 
-TEST(MainWindow, BrowseButtonDoesNothingYet)
+TEST(MainWindow, BrowseButtonRunsTheChooserAndTakesOnlyAnAcceptedChoice)
 {
     ErrorRecorder errors;
     TfKLPInst form(nullptr, 96);
     std::string destination = form.eDestination->Text();
-    SendMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(idBrowseButton, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(form.ToolBar1->Handle()));
-    Application.ProcessMessages();
+    // Types into the chooser's path field and leaves with the given button.
+    auto choose = [&](const char* aTyped, int aButton) {
+        TModalDriver driver({[=] {
+            HWND chooser = FindOwnWindow("Select Directory");
+            if (!chooser)
+                return false;
+            SetDlgItemTextA(chooser, sdDirEdit, aTyped);
+            PostClick(chooser, aButton);
+            return true;
+        }});
+        SendMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(idBrowseButton, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(form.ToolBar1->Handle()));
+        EXPECT_TRUE(driver.Done()) << "the browse button opened no chooser";
+        EXPECT_EQ("", driver.Failure());
+    };
+    choose("C:\\Elsewhere", sdCancel);
+    EXPECT_EQ(destination, form.eDestination->Text());
+    choose("C:\\Chosen place\\", sdOK);
+    EXPECT_EQ("C:\\Chosen place\\", form.eDestination->Text());
     EXPECT_TRUE(errors.Shown.empty());
-    EXPECT_EQ(form.eDestination->Text(), destination);
 }
 
 TEST(MainWindow, CreationProposesTheDefaultsWithoutAnEarlierInstallation)

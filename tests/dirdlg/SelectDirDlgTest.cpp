@@ -1,0 +1,395 @@
+// The directory chooser run modally by BrowseDirectory, driven from inside its
+// own message loop: layout and buttons, the start directory (never silently
+// replaced), OK, Cancel, the confirmation, creation, a drive that cannot be
+// entered, Enter in the directory list, the Network button, and no window or
+// GDI object left behind.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "core/Exceptions.h"
+#include "core/FileSystem.h"
+#include "core/Handle.h"
+#include "dirdlg/DirFiles.h"
+#include "dirdlg/DirectoryListBox.h"
+#include "dirdlg/DriveComboBox.h"
+#include "dirdlg/FileListBox.h"
+#include "dirdlg/PathLabel.h"
+#include "dirdlg/SelectDirDlg.h"
+#include "dirdlg/SelectDirIds.h"
+#include "tests/UiTestSupport.h"
+#include "tests/cab/CabTestSupport.h"
+#include "tests/dirdlg/ChooserTestSupport.h"
+#include "ui/Application.h"
+
+namespace {
+using TStep = TModalDriver::TStep;
+
+// The chooser that is shown now, or null.
+TSelectDirDlg* ShownChooser()
+{
+    HWND wnd = FindOwnWindow("Select Directory");
+    return wnd ? dynamic_cast<TSelectDirDlg*>(TWinControl::FromHandle(wnd)) : nullptr;
+}
+
+// Waits for the chooser, then runs a check on it.
+TStep OnChooser(std::function<void(TSelectDirDlg&)> aCheck)
+{
+    return [aCheck] {
+        TSelectDirDlg* dialog = ShownChooser();
+        if (!dialog)
+            return false;
+        aCheck(*dialog);
+        return true;
+    };
+}
+
+TStep Press(int anId)
+{
+    return OnChooser([anId](TSelectDirDlg& d) { PostClick(d.Handle(), anId); });
+}
+
+bool SamePath(const std::string& a, const std::string& b)
+{
+    return lstrcmpiA(a.c_str(), b.c_str()) == 0;
+}
+
+std::string NoSlashAtEnd(std::string aPath)
+{
+    if (aPath.size() > 3 && aPath.back() == '\\')
+        aPath.pop_back();
+    return aPath;
+}
+
+class Chooser : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(CreateDirectoryA((Root.Path() + "alpha").c_str(), nullptr));
+        ASSERT_TRUE(CreateDirectoryA((Root.Path() + "alpha\\beta").c_str(), nullptr));
+        WriteFile(Root.Path() + "alpha\\note.txt", "x");
+        ASSERT_TRUE(SetCurrentDirectoryA(Root.Path().c_str()));
+    }
+    // Runs BrowseDirectory with the steps acting on it; fails the test when a
+    // step failed or did not finish.
+    bool Browse(std::string& aDirectory, TBrowseDirOptions anOptions, int aHelpContext, std::vector<TStep> aSteps)
+    {
+        TModalDriver driver(std::move(aSteps));
+        bool accepted = BrowseDirectory(aDirectory, anOptions, aHelpContext);
+        EXPECT_EQ("", driver.Failure());
+        EXPECT_TRUE(driver.Done()) << "the dialog closed before every step ran";
+        return accepted;
+    }
+    std::string Alpha() const { return Root.Path() + "alpha"; }
+
+    TDirSystemScope Seam;
+    ErrorRecorder Errors;
+    TempDir Root;
+};
+} // namespace
+
+TEST_F(Chooser, WithoutHelpTheButtonsMoveRightAndTheLabelSharesTheFieldsPlace)
+{
+    for (int help : {0, 7}) {
+        SCOPED_TRACE(help);
+        std::string directory = Alpha();
+        Browse(directory, 0, help,
+               {OnChooser([&](TSelectDirDlg& d) {
+                    ASSERT_EQ(96, d.PixelsPerInch()) << "positions are checked at 96 dpi";
+                    EXPECT_EQ(help ? 172 : 256, d.OKButton->BoundsRect().left);
+                    EXPECT_EQ(help ? 256 : 340, d.CancelButton->BoundsRect().left);
+                    EXPECT_EQ(help != 0, d.HelpButton->Visible());
+                    RECT label = d.DirLabel->BoundsRect(), edit = d.DirEdit->BoundsRect();
+                    EXPECT_EQ(edit.left, label.left);
+                    EXPECT_EQ(edit.top, label.top);
+                    // Without bdEditablePath the label shows the path and no field.
+                    EXPECT_TRUE(d.DirLabel->Visible());
+                    EXPECT_FALSE(d.DirEdit->Visible());
+                    EXPECT_EQ(d.DirList->Handle(), GetFocus());
+                    EXPECT_EQ(GetSysColor(COLOR_GRAYTEXT), d.FileList->FontColor);
+                }),
+                Press(sdCancel)});
+    }
+    EXPECT_TRUE(Errors.Shown.empty());
+}
+
+TEST_F(Chooser, TheNetworkButtonIsShownExactlyWhenTheConnectionDialogIsFound)
+{
+    // The system's own lookup: Wine has the dialog in its network router.
+    TNetConnectDialog real = TDirSystem::SystemNetConnectDialog();
+    EXPECT_NE(nullptr, real.Entry);
+    InstallFakeDrives();
+    for (bool found : {false, true}) {
+        FakeDrives().HasConnectDialog = found;
+        std::string directory = Alpha();
+        Browse(directory, 0, 0, {OnChooser([&](TSelectDirDlg& d) {
+                                     EXPECT_EQ(found, d.NetButton->Visible());
+                                     EXPECT_EQ(found, d.NetConnectEntry() != nullptr);
+                                 }),
+                                 Press(sdCancel)});
+    }
+}
+
+TEST_F(Chooser, TheStartTextIsKeptAndTheListsOpenAtItsDeepestExistingPart)
+{
+    TTestDrive cd(DRIVE_CDROM, "Disc");
+    ASSERT_NE(0, cd.Letter());
+    ASSERT_TRUE(CreateDirectoryA((cd.Folder() + "sub").c_str(), nullptr));
+    DWORD used = GetLogicalDrives();
+    char missing = 0;
+    for (char c = 'Q'; c <= 'Y' && !missing; ++c)
+        if (!(used & (1u << (c - 'A'))))
+            missing = c;
+    ASSERT_NE(0, missing);
+    TTestShare share("ChooserStart");
+    InstallFakeDrives();
+    FakeDrives().NotReady = std::string(1, cd.Letter());
+    std::string cwd = NoSlashAtEnd(Root.Path());
+
+    struct {
+        std::string Start;
+        std::string ListsAt;
+    } const rows[] = {
+        {Alpha() + "\\", Alpha()},                                 // exists: kept with its backslash
+        {Alpha() + "\\beta", Alpha() + "\\beta"},
+        {Alpha() + "\\missing\\deeper", Alpha()},                  // a first installation
+        {Alpha() + "\\\\missing\\\\", Alpha()},
+        {Alpha() + "\\note.txt\\x", Alpha()},                      // a file is no directory
+        {std::string(1, missing) + ":\\Kelpa", cwd},               // no such drive
+        {cd.Root() + "sub", cwd},                                  // drive without its medium
+        {share.Path() + "\\Kelpa", cwd},                           // UNC start: lists stay
+        {"alpha\\beta", Alpha() + "\\beta"},                       // relative to the current directory
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Start);
+        ASSERT_TRUE(SetCurrentDirectoryA(Root.Path().c_str()));
+        std::string directory = row.Start;
+        bool accepted = Browse(directory, bdEditablePath, 0,
+                               {OnChooser([&](TSelectDirDlg& d) {
+                                    EXPECT_TRUE(SamePath(row.ListsAt, d.DirList->CurrentDir()))
+                                        << d.DirList->CurrentDir();
+                                    EXPECT_EQ(row.Start, d.DirEdit->Text());
+                                    EXPECT_TRUE(d.DirEdit->Visible());
+                                    EXPECT_FALSE(d.DirLabel->Visible());
+                                    EXPECT_EQ(toupper(row.ListsAt[0]), toupper(d.DriveList->SelectedDrive()));
+                                }),
+                                Press(sdOK)});
+        EXPECT_TRUE(accepted);
+        EXPECT_EQ(row.Start, directory) << "OK without typing returns the start text";
+    }
+    EXPECT_TRUE(Errors.Shown.empty());
+}
+
+TEST_F(Chooser, OkReturnsTheTypedTextOrTheListsDirectoryAndCancelChangesNothing)
+{
+    std::string typed = Root.Path() + "new place\\";
+    std::string directory = Alpha();
+    EXPECT_TRUE(Browse(directory, bdEditablePath, 0,
+                       {OnChooser([&](TSelectDirDlg& d) { d.DirEdit->SetText(typed); }), Press(sdOK)}));
+    EXPECT_EQ(typed, directory);
+    EXPECT_FALSE(DirectoryExists(typed)) << "nothing is created without bdCreateOnOk";
+
+    // Without the edit field: the directory the lists show.
+    directory = Alpha() + "\\";
+    EXPECT_TRUE(Browse(directory, 0, 0, {Press(sdOK)}));
+    EXPECT_TRUE(SamePath(Alpha(), directory)) << directory;
+
+    directory = Alpha();
+    EXPECT_FALSE(Browse(directory, bdEditablePath, 0,
+                        {OnChooser([&](TSelectDirDlg& d) { d.DirEdit->SetText("elsewhere"); }), Press(sdCancel)}));
+    EXPECT_EQ(Alpha(), directory);
+    EXPECT_TRUE(Errors.Shown.empty());
+}
+
+TEST_F(Chooser, AMissingDirectoryIsConfirmedAndCreatedOnlyWhenAsked)
+{
+    std::string wanted = Root.Path() + "made\\\\deeper\\";
+    auto type = OnChooser([&](TSelectDirDlg& d) { d.DirEdit->SetText(wanted); });
+    auto answer = [](int aButton, std::string* aText) -> TStep {
+        return [aButton, aText] {
+            HWND box = FindOwnMessageBox();
+            if (!box)
+                return false;
+            *aText = MessageBoxText(box);
+            PostClick(box, aButton);
+            return true;
+        };
+    };
+    std::string question;
+    std::string directory = Alpha();
+    // No keeps the dialog open with the text; then Yes accepts it.
+    EXPECT_TRUE(Browse(directory, bdEditablePath | bdConfirmMissing | bdCreateOnOk, 0,
+                       {type, Press(sdOK), answer(IDNO, &question),
+                        OnChooser([&](TSelectDirDlg& d) {
+                            EXPECT_EQ(wanted, d.DirEdit->Text());
+                            EXPECT_EQ(mrNone, d.ModalResult);
+                        }),
+                        Press(sdOK), answer(IDYES, &question)}));
+    EXPECT_EQ("The specified directory does not exist. Create it?", question);
+    EXPECT_EQ(wanted, directory);
+    EXPECT_TRUE(DirectoryExists(Root.Path() + "made\\deeper"));
+
+    // An existing directory is not asked about.
+    directory = Alpha();
+    EXPECT_TRUE(Browse(directory, bdEditablePath | bdConfirmMissing, 0, {Press(sdOK)}));
+    EXPECT_EQ(Alpha(), directory);
+    EXPECT_TRUE(Errors.Shown.empty());
+}
+
+TEST_F(Chooser, AFailedCreationRaisesAndLeavesTheCallersDirectory)
+{
+    WriteFile(Root.Path() + "taken", "x");
+    struct {
+        std::string Typed;
+        int Code;
+    } const rows[] = {
+        {"", ERROR_PATH_NOT_FOUND},
+        {Root.Path() + "taken\\below", ERROR_ALREADY_EXISTS},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Typed);
+        std::string directory = Alpha();
+        EInOutError error = Raised<EInOutError>([&] {
+            Browse(directory, bdEditablePath | bdCreateOnOk, 0,
+                   {OnChooser([&](TSelectDirDlg& d) { d.DirEdit->SetText(row.Typed); }), Press(sdOK)});
+        });
+        EXPECT_EQ("Unable to create directory", error.Message());
+        EXPECT_EQ(row.Code, error.ErrorCode);
+        EXPECT_EQ(Alpha(), directory);
+        EXPECT_EQ(nullptr, ShownChooser());
+    }
+}
+
+TEST_F(Chooser, AFailedDriveChangeChangesNothingAndPickingAgainRetries)
+{
+    TTestDrive cd(DRIVE_CDROM, "Disc");
+    ASSERT_NE(0, cd.Letter());
+    InstallFakeDrives();
+    FakeDrives().NotReady = std::string(1, cd.Letter());
+    std::string dir, edit;
+    int index = -1;
+    auto pick = OnChooser([&](TSelectDirDlg& d) {
+        int item = -1;
+        for (int i = 0; i < d.DriveList->Count(); ++i)
+            if (toupper(d.DriveList->Item(i)[0]) == cd.Letter())
+                item = i;
+        ASSERT_GE(item, 0);
+        SendMessageA(d.DriveList->Handle(), CB_SETCURSEL, static_cast<WPARAM>(item), 0);
+        PostMessageA(d.Handle(), WM_COMMAND, MAKEWPARAM(sdDriveList, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(d.DriveList->Handle()));
+    });
+    auto unchanged = [&](size_t anErrors) {
+        return OnChooser([&, anErrors](TSelectDirDlg& d) {
+            ASSERT_EQ(anErrors, Errors.Shown.size());
+            EXPECT_EQ(std::string("Drive ") + cd.Letter() + ": has no medium or is not ready.", Errors.Shown.back());
+            EXPECT_EQ(dir, d.DirList->CurrentDir());
+            EXPECT_EQ(edit, d.DirEdit->Text());
+            EXPECT_EQ(index, d.DriveList->ItemIndex());
+        });
+    };
+    std::string directory = Alpha() + "\\beta";
+    Browse(directory, bdEditablePath, 0,
+           {OnChooser([&](TSelectDirDlg& d) {
+                d.DirEdit->SetText("typed");
+                dir = d.DirList->CurrentDir();
+                edit = d.DirEdit->Text();
+                index = d.DriveList->ItemIndex();
+            }),
+            pick, [&] { return !Errors.Shown.empty(); }, unchanged(1), pick,
+            [&] { return Errors.Shown.size() > 1; }, unchanged(2), Press(sdCancel)});
+}
+
+TEST_F(Chooser, EnterInTheDirectoryListOpensTheLineAndTheDialogStaysOpen)
+{
+    std::string directory = Alpha() + "\\beta";
+    std::string opened;
+    Browse(directory, bdEditablePath, 0,
+           {OnChooser([&](TSelectDirDlg& d) {
+                // The line of alpha, one above the current one.
+                int line = d.DirList->ItemIndex() - 1;
+                ASSERT_GE(line, 0);
+                d.DirList->SetItemIndex(line);
+                d.DirList->SetFocus();
+                PostMessageA(d.DirList->Handle(), WM_KEYDOWN, VK_RETURN, 0x001C0001);
+            }),
+            OnChooser([&](TSelectDirDlg& d) {
+                opened = d.DirList->CurrentDir();
+                EXPECT_EQ(mrNone, d.ModalResult);
+                EXPECT_EQ(opened, d.DirEdit->Text());
+            }),
+            Press(sdCancel)});
+    EXPECT_TRUE(SamePath(Alpha(), opened)) << opened;
+    EXPECT_EQ(Alpha() + "\\beta", directory);
+    EXPECT_TRUE(Errors.Shown.empty());
+}
+
+TEST_F(Chooser, ANewNetworkConnectionRefillsTheDrivesKeepingTheSelection)
+{
+    InstallFakeDrives();
+    for (DWORD result : {static_cast<DWORD>(ERROR_CANCELLED), static_cast<DWORD>(NO_ERROR)}) {
+        SCOPED_TRACE(result);
+        FakeDrives().ConnectCalls.clear();
+        FakeDrives().ConnectResult = result;
+        int queries = 0, index = -1;
+        char drive = 0;
+        HWND owner = nullptr;
+        std::string directory = Alpha();
+        Browse(directory, 0, 0,
+               {OnChooser([&](TSelectDirDlg& d) {
+                    ASSERT_TRUE(d.NetButton->Visible());
+                    queries = FakeDrives().DriveQueries;
+                    index = d.DriveList->ItemIndex();
+                    drive = d.DriveList->SelectedDrive();
+                    owner = d.Handle();
+                }),
+                Press(sdNetButton), [&] { return !FakeDrives().ConnectCalls.empty(); },
+                OnChooser([&](TSelectDirDlg& d) {
+                    ASSERT_EQ(1u, FakeDrives().ConnectCalls.size());
+                    EXPECT_EQ(owner, FakeDrives().ConnectCalls[0].first);
+                    EXPECT_EQ(static_cast<DWORD>(RESOURCETYPE_DISK), FakeDrives().ConnectCalls[0].second);
+                    EXPECT_EQ(result == NO_ERROR, FakeDrives().DriveQueries > queries) << "refilled";
+                    EXPECT_EQ(index, d.DriveList->ItemIndex());
+                    EXPECT_EQ(drive, d.DriveList->SelectedDrive());
+                }),
+                Press(sdCancel)});
+    }
+    EXPECT_TRUE(Errors.Shown.empty());
+}
+
+TEST_F(Chooser, FiftyOpenAndCloseCyclesLeaveNoWindowOrGdiObjectBehind)
+{
+    auto live = [] {
+        return std::vector<long>{LiveHandles(THandleKind::hkGdiObject), LiveHandles(THandleKind::hkDc),
+                                 LiveHandles(THandleKind::hkIcon), LiveHandles(THandleKind::hkWindow)};
+    };
+    // One cycle first: whatever is made once per process (the application's
+    // window) is made then.
+    std::string directory = Alpha();
+    Browse(directory, bdEditablePath, 0, {Press(sdCancel)});
+    std::vector<long> before = live();
+    long windowsShown = 0, gdiShown = 0;
+    for (int cycle = 0; cycle < 50; ++cycle) {
+        Browse(directory, cycle % 2 ? TBrowseDirOptions{bdEditablePath} : 0, cycle % 3,
+               {OnChooser([&](TSelectDirDlg& d) {
+                    // Drawn at least once: the glyphs and fonts are in use.
+                    RedrawWindow(d.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+                    windowsShown = LiveHandles(THandleKind::hkWindow);
+                    gdiShown = LiveHandles(THandleKind::hkGdiObject);
+                }),
+                Press(cycle % 2 ? int{sdOK} : int{sdCancel})});
+    }
+    EXPECT_GT(windowsShown, before[3] + 10) << "the dialog's windows are counted";
+    EXPECT_GT(gdiShown, before[0] + 5) << "its font and glyphs are counted";
+    EXPECT_EQ(before, live());
+}
+
+TEST_F(Chooser, TheHelpButtonShowsTheDialogsTopicThroughTheApplication)
+{
+    std::vector<int> topics;
+    Application.OnHelp = [&](int aContext) { topics.push_back(aContext); };
+    std::string directory = Alpha();
+    Browse(directory, 0, 42, {Press(sdHelpButton), [&] { return !topics.empty(); }, Press(sdCancel)});
+    Application.OnHelp = nullptr;
+    EXPECT_EQ(std::vector<int>{42}, topics);
+    EXPECT_EQ(Alpha(), directory);
+}

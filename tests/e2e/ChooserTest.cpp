@@ -1,0 +1,106 @@
+// The browse button of the real installer: it opens the directory chooser,
+// Cancel leaves the destination, OK puts the choice into it, and on a first
+// installation the proposed destination (which does not exist yet) comes back
+// unchanged from an OK without typing.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/InstallDefaults.h"
+#include "app/MainFormIds.h"
+#include "core/FileSystem.h"
+#include "core/Strings.h"
+#include "dirdlg/SelectDirIds.h"
+#include "harness/Harness.h"
+
+namespace {
+const std::wstring FormCaption = L"Kelpa editor installer";
+const std::wstring ChooserCaption = L"Select Directory";
+const std::string KelpaKey = "Software\\Kelpa";
+
+class BrowseButton : public testing::Test {
+protected:
+    // A first installation: no earlier installation is recorded.
+    void SetUp() override { RegDeleteKeyA(HKEY_CURRENT_USER, KelpaKey.c_str()); }
+    void TearDown() override
+    {
+        if (Process && Process->Running())
+            Process->Terminate();
+        RegDeleteKeyA(HKEY_CURRENT_USER, KelpaKey.c_str());
+    }
+    void Start()
+    {
+        Process = std::make_unique<TProcess>(Kit.ExePath());
+        Form = WaitForWindow(*Process, FormCaption);
+        ASSERT_NE(nullptr, Form) << "no main window";
+        Destination = FindControl(Form, idDestination);
+        ASSERT_NE(nullptr, Destination);
+    }
+    // Clicks the browse button and waits for the chooser.
+    HWND OpenChooser()
+    {
+        HWND bar = FindControl(Form, idToolBar);
+        PostMessageW(Form, WM_COMMAND, MAKEWPARAM(idBrowseButton, BN_CLICKED), reinterpret_cast<LPARAM>(bar));
+        return WaitForWindow(*Process, ChooserCaption);
+    }
+    // The chooser's window goes when the dialog is freed.
+    static bool Closed(HWND aChooser)
+    {
+        return WaitFor([&] { return !IsWindow(aChooser) || !IsWindowVisible(aChooser); });
+    }
+
+    TKitFolder Kit;
+    std::unique_ptr<TProcess> Process;
+    HWND Form = nullptr;
+    HWND Destination = nullptr;
+};
+} // namespace
+
+TEST_F(BrowseButton, OpensTheChooserAndCancelLeavesTheDestination)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    std::wstring proposed = WindowText(Destination);
+    HWND chooser = OpenChooser();
+    ASSERT_NE(nullptr, chooser) << "the browse button opened no chooser";
+    EXPECT_FALSE(IsWindowEnabled(Form)) << "the main window is disabled while the chooser is shown";
+    HWND edit = FindControl(chooser, sdDirEdit);
+    ASSERT_NE(nullptr, edit);
+    EXPECT_TRUE(IsWindowVisible(edit)) << "the path can be typed";
+    SetText(edit, L"C:\\Somewhere else");
+    Click(FindControl(chooser, sdCancel));
+    ASSERT_TRUE(Closed(chooser));
+    EXPECT_EQ(proposed, WindowText(Destination));
+    EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(Form) != FALSE; }));
+}
+
+TEST_F(BrowseButton, OkPutsTheTypedDirectoryIntoTheDestinationAsTyped)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    HWND chooser = OpenChooser();
+    ASSERT_NE(nullptr, chooser);
+    std::wstring typed = L"C:\\Kelpa Chosen\\Not There Yet\\";
+    SetText(FindControl(chooser, sdDirEdit), typed);
+    Click(FindControl(chooser, sdOK));
+    ASSERT_TRUE(Closed(chooser));
+    EXPECT_TRUE(WaitFor([&] { return WindowText(Destination) == typed; })) << WideToAnsi(WindowText(Destination));
+    EXPECT_FALSE(DirectoryExists("C:\\Kelpa Chosen")) << "the chooser creates nothing";
+}
+
+TEST_F(BrowseButton, OnAFirstInstallationOkKeepsTheProposedDestination)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    std::wstring proposed = WindowText(Destination);
+    ASSERT_EQ(AnsiToWide(DefaultDestination()), proposed);
+    ASSERT_FALSE(DirectoryExists(DefaultDestination())) << "a first installation's destination does not exist";
+    HWND chooser = OpenChooser();
+    ASSERT_NE(nullptr, chooser);
+    EXPECT_EQ(proposed, WindowText(FindControl(chooser, sdDirEdit)));
+    Click(FindControl(chooser, sdOK));
+    ASSERT_TRUE(Closed(chooser));
+    EXPECT_EQ(proposed, WindowText(Destination));
+    // And the chooser can be opened again at once.
+    chooser = OpenChooser();
+    ASSERT_NE(nullptr, chooser);
+    Click(FindControl(chooser, sdCancel));
+    ASSERT_TRUE(Closed(chooser));
+}
