@@ -12,7 +12,7 @@ import sys
 MACHINES = {"x86": 0x014C, "x64": 0x8664}
 SYSTEM_DLLS = {
     "advapi32.dll", "comctl32.dll", "comdlg32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll",
-    "ole32.dll", "oleaut32.dll", "shell32.dll", "shlwapi.dll", "user32.dll", "mpr.dll", "version.dll",
+    "ole32.dll", "oleaut32.dll", "shell32.dll", "shlwapi.dll", "user32.dll", "mpr.dll", "msimg32.dll", "version.dll",
 }
 IMAGE_SUBSYSTEM_WINDOWS_GUI = 2
 RT_MANIFEST = 24

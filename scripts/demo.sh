@@ -6,7 +6,8 @@
 # With a display ($DISPLAY) the installer opens there. Without one an
 # unattended installation runs on a virtual display inside a Wine virtual
 # desktop (which draws window frames): a driver fills in the window (scratch
-# destination C:\KelpaDemo, both shortcuts), saves a picture of it as PNG,
+# destination C:\KelpaDemo, both shortcuts), saves a picture of it and of the
+# directory chooser behind the browse button as PNG,
 # clicks Install and answers the success box; the script prints what was
 # installed and where the picture is.
 set -euo pipefail
@@ -55,8 +56,9 @@ source "$root/scripts/virtual-display.sh"
 start_virtual_display "$state"
 echo "== installing the demo kit unattended on a virtual display"
 shot="$build/demo/screenshot"
+chooser="$build/demo/chooser"
 report="$build/demo/install-report.txt"
-rm -f "$shot.bmp" "$shot.png" "$report"
+rm -f "$shot.bmp" "$shot.png" "$chooser.bmp" "$chooser.png" "$report"
 status=0
 (cd "$kit" && wine explorer /desktop=KelpaDemo,800x600 "$(winpath "$build/demo/DemoInstall.exe")" \
     "$(winpath "$kit/KLPInst.exe")" 'C:\KelpaDemo' "$(winpath "$shot.bmp")" "$(winpath "$report")" \
@@ -70,3 +72,8 @@ fi
 convert "$shot.bmp" "$shot.png"
 rm -f "$shot.bmp"
 echo "== the filled-in window before Install: $shot.png"
+if [ -f "$chooser.bmp" ]; then
+    convert "$chooser.bmp" "$chooser.png"
+    rm -f "$chooser.bmp"
+    echo "== the directory chooser behind the browse button: $chooser.png"
+fi
