@@ -79,7 +79,7 @@ const WIN32_FIND_DATAA* TDirEnumerator::Next()
     for (;;) {
         if (!FStarted) {
             FStarted = true;
-            FHandle.reset(FindFirstFileA(FPattern.c_str(), &FData));
+            FHandle.reset(DirSystem().FindFirstFileA(FPattern.c_str(), &FData));
             if (!FHandle) {
                 DWORD error = GetLastError();
                 if (EndOfEntries(error))

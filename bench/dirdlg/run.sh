@@ -19,16 +19,17 @@ work="$KLP_WINEPREFIX/drive_c/users/$(whoami)/Temp/klp-dirdlg-bench"
 python3 - "$work" <<'PY'
 import os, sys
 work = sys.argv[1]
-for name, count, dirs in (("dirs10k", 10000, True), ("dirs50k", 50000, True), ("files10k", 10000, False)):
+for name, count, kinds in (("dirs10k", 10000, "d"), ("dirs50k", 50000, "d"), ("files10k", 10000, "f"),
+                          ("both10k", 10000, "df")):
     folder = os.path.join(work, name)
     if os.path.exists(folder + ".done"):
         continue
     os.makedirs(folder, exist_ok=True)
     for i in range(count):
         entry = os.path.join(folder, "%s%07d entry" % ("aBcD"[i % 4], (i * 7919) % 1000003))
-        if dirs:
+        if "d" in kinds:
             os.makedirs(entry, exist_ok=True)
-        else:
+        if "f" in kinds:
             open(entry + ".txt", "w").close()
     open(folder + ".done", "w").close()
 PY

@@ -10,6 +10,7 @@
 #include "core/Exceptions.h"
 #include "core/FileSystem.h"
 #include "core/Handle.h"
+#include "core/Strings.h"
 #include "dirdlg/DirFiles.h"
 #include "dirdlg/DirectoryListBox.h"
 #include "dirdlg/DriveComboBox.h"
@@ -52,6 +53,16 @@ TStep Press(int anId)
 bool SamePath(const std::string& a, const std::string& b)
 {
     return lstrcmpiA(a.c_str(), b.c_str()) == 0;
+}
+
+// Counts the searches of one directory through the seam.
+std::string CountedDir;
+int Searches = 0;
+HANDLE WINAPI CountingFindFirstFile(LPCSTR aPattern, LPWIN32_FIND_DATAA aData)
+{
+    if (SamePath(ExtractFileDir(ExpandFileName(aPattern)), CountedDir))
+        ++Searches;
+    return FindFirstFileA(aPattern, aData);
 }
 
 std::string NoSlashAtEnd(std::string aPath)
@@ -127,6 +138,21 @@ TEST_F(Chooser, TheNetworkButtonIsShownExactlyWhenTheConnectionDialogIsFound)
                                      EXPECT_EQ(found, d.NetConnectEntry() != nullptr);
                                  }),
                                  Press(sdCancel)});
+    }
+}
+
+// Opening lists the start directory once per list, after the dialog's last
+// move there.
+TEST_F(Chooser, OpeningSearchesTheStartDirectoryOncePerList)
+{
+    for (const std::string& start : {Alpha() + "\\beta", Alpha()}) {
+        SCOPED_TRACE(start);
+        ASSERT_TRUE(SetCurrentDirectoryA(Root.Path().c_str()));
+        CountedDir = start;
+        Searches = 0;
+        DirSystem().FindFirstFileA = &CountingFindFirstFile;
+        std::string directory = start;
+        Browse(directory, bdEditablePath, 0, {OnChooser([&](TSelectDirDlg&) { EXPECT_EQ(2, Searches); }), Press(sdCancel)});
     }
 }
 
