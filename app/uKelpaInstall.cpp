@@ -20,6 +20,7 @@ namespace {
 using F = TfKLPInst;
 
 // Pixels at 96 dpi; the form scales them to the screen.
+// clang-format off
 const TControlDescription kMainControls[] = {
     {.Name = "Bevel1", .Field = FieldOf<&F::Bevel1>, .Id = idBevel, .Left = 8, .Top = 8, .Width = 273, .Height = 137},
     {.Name = "Label1", .Field = FieldOf<&F::Label1>, .Id = idSourceLabel, .Left = 16, .Top = 16, .Width = 79,
@@ -64,6 +65,7 @@ const TFormDescription kMainForm = {
     .ControlCount = std::size(kMainControls),
     .OnCreate = HandlerOf<&F::FormCreate>,
 };
+// clang-format on
 } // namespace
 
 const TFormDescription& MainFormDescription()

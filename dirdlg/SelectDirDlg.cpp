@@ -23,6 +23,7 @@ using enum TControlKind;
 // Pixels at 96 dpi in the client area; the form scales them to the screen.
 // The controls are not linked to each other: the two change handlers pass
 // the changes along.
+// clang-format off
 const TControlDescription kSelectDirControls[] = {
     {.Name = "DirEdit", .Field = FieldOf<&F::DirEdit>, .Id = sdDirEdit, .Left = 8, .Top = 24, .Width = 313,
      .Height = 20, .TabOrder = 1, .Options = coHidden},
@@ -69,6 +70,7 @@ const TFormDescription kSelectDirForm = {
     .ControlCount = std::size(kSelectDirControls),
     .OnCreate = HandlerOf<&F::FormCreate>,
 };
+// clang-format on
 
 constexpr const char* kConfirmCreate = "The specified directory does not exist. Create it?";
 

@@ -25,6 +25,7 @@ public:
     TDirectoryListBox* Dirs = nullptr;
 };
 
+// clang-format off
 const TControlDescription kHostControls[] = {
     {.Name = "Drives", .Field = FieldOf<&TDriveHost::Drives>, .Id = 100, .Left = 8, .Top = 8, .Width = 185,
      .Height = 19, .TabOrder = 0},
@@ -39,6 +40,7 @@ const TFormDescription kHost = {
     .Controls = kHostControls,
     .ControlCount = std::size(kHostControls),
 };
+// clang-format on
 
 struct TExpectedDrive {
     UINT Kind;

@@ -11,10 +11,12 @@ namespace {
 // Names whose order depends on the locale's rules: case, punctuation that the
 // default comparison weighs lightly (hyphen, apostrophe), digits, accents,
 // brackets of file-list directory lines.
+// clang-format off
 const std::vector<std::string> kNames = {
     "zeta", "Eta", "eta2", "a-b", "ab", "a_b", "a b", "[..]", "[.]", "[sub]", "10.txt", "9.txt", "\xC9" "clair",
     "eclair", "Ecl", "it's", "its", "~tmp", "#x", "ETA", "Alpha.exe", "alpha.EXE", "b", "B",
 };
+// clang-format on
 } // namespace
 
 TEST(NameSort, OrderIsTheOrderASortedListBoxKeeps)

@@ -51,6 +51,7 @@ public:
 
 using F = TBindingForm;
 
+// clang-format off
 const TControlDescription kControls[] = {
     {.Name = "EditLabel", .Field = FieldOf<&F::EditLabel>, .Left = 8, .Top = 8, .Width = 60, .Height = 13,
      .Text = "&Name:", .Link = FieldOf<&F::Edit>},
@@ -62,6 +63,7 @@ const TControlDescription kControls[] = {
      .Text = "&Go", .TabOrder = 2, .OnClick = HandlerOf<&F::ButtonClick>},
     {.Name = "Images", .Field = FieldOf<&F::Images>, .Width = 20, .Height = 20},
 };
+// clang-format on
 
 TFormDescription Description(const TControlDescription* aControls, size_t aCount)
 {

@@ -8,6 +8,7 @@ using F = TTestForm;
 
 // Creation order differs from the tab order on purpose. The image list has no
 // member and is found by its name.
+// clang-format off
 const TControlDescription kControls[] = {
     {.Name = "Panel", .Field = FieldOf<&F::Panel>, .Id = tidPanel, .Left = 200, .Top = 8, .Width = 100, .Height = 60,
      .TabOrder = 0},
@@ -45,6 +46,7 @@ const TFormDescription kForm = {
     .Controls = kControls,
     .ControlCount = std::size(kControls),
 };
+// clang-format on
 } // namespace
 
 const TFormDescription& TestFormDescription()

@@ -3,11 +3,13 @@
    way the real library never does. */
 #include <windows.h>
 
+/* clang-format off */
 __declspec(dllexport) void* FCICreate(void) { return 0; }
 __declspec(dllexport) int FCIAddFile(void) { return 0; }
 __declspec(dllexport) int FCIFlushCabinet(void) { return 0; }
 __declspec(dllexport) int FCIFlushFolder(void) { return 0; }
 __declspec(dllexport) int FCIDestroy(void) { return 0; }
+/* clang-format on */
 __declspec(dllexport) void* FDICreate(void* a, void* b, void* c, void* d, void* e, void* f, void* g, int cpu,
                                       int* erf)
 {
