@@ -21,15 +21,13 @@ std::string ReadStringValue(HKEY aKey, const char* aName)
     TRegString value = QueryRegString(aKey, aName);
     switch (value.Status) {
     case TRegStringStatus::rsFound:
-    case TRegStringStatus::rsMissing:
-        return value.Text;
+    case TRegStringStatus::rsMissing: return value.Text;
     case TRegStringStatus::rsNotAString:
         // No data reads as an empty text, whatever the type.
         if (value.Size == 0)
             return {};
         throw Exception(Format("Invalid data type for '%s'", aName));
-    case TRegStringStatus::rsUnreadable:
-        break;
+    case TRegStringStatus::rsUnreadable: break;
     }
     throw Exception(Format("Failed to get data for '%s'", aName));
 }

@@ -46,8 +46,8 @@ std::string ProgramFilesDirectory()
 {
     // Through the 32-bit view on both builds: the product is a 32-bit editor,
     // and its home on a 64-bit Windows is the 32-bit program-files folder.
-    return ReadRegistryString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
-                              "", KEY_WOW64_32KEY);
+    return ReadRegistryString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir", "",
+                              KEY_WOW64_32KEY);
 }
 
 std::string SpecialFolderPath(int folder)

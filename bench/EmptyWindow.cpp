@@ -24,8 +24,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     cls.lpszClassName = "EmptyWindow";
     RegisterClassA(&cls);
-    HWND window = CreateWindowA("EmptyWindow", "Empty window", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                                475, 181, nullptr, nullptr, instance, nullptr);
+    HWND window = CreateWindowA("EmptyWindow", "Empty window", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 475,
+                                181, nullptr, nullptr, instance, nullptr);
     ShowWindow(window, show);
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

@@ -67,7 +67,9 @@ void __cdecl CabFreeCallback(void* aBlock) noexcept
     std::free(aBlock);
 }
 
-TCabLibraryFilesScope::TCabLibraryFilesScope() noexcept : FMark(LibraryFiles.size()) {}
+TCabLibraryFilesScope::TCabLibraryFilesScope() noexcept : FMark(LibraryFiles.size())
+{
+}
 
 TCabLibraryFilesScope::~TCabLibraryFilesScope()
 {

@@ -143,8 +143,7 @@ void CabFileStampAndClose(INT_PTR aHandle, const char* aFileName, uint16_t aDate
         SetFileAttributesA(aFileName, attrs);
 }
 
-bool CabFileSetDateTimeAttrs(const char* aFileName, uint16_t aDate, uint16_t aTime, uint16_t anAttrs,
-                             int32_t& anError)
+bool CabFileSetDateTimeAttrs(const char* aFileName, uint16_t aDate, uint16_t aTime, uint16_t anAttrs, int32_t& anError)
 {
     HANDLE h = CreateFileFn(aFileName, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);

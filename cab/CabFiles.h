@@ -9,9 +9,20 @@
 
 // C run-time open flags as the library passes them.
 enum : int {
-    cabO_RDONLY = 0x0000, cabO_WRONLY = 0x0001, cabO_RDWR = 0x0002, cabO_APPEND = 0x0008, cabO_RANDOM = 0x0010,
-    cabO_SEQUENTIAL = 0x0020, cabO_TEMPORARY = 0x0040, cabO_NOINHERIT = 0x0080, cabO_CREAT = 0x0100,
-    cabO_TRUNC = 0x0200, cabO_EXCL = 0x0400, cabO_SHORT_LIVED = 0x1000, cabO_TEXT = 0x4000, cabO_BINARY = 0x8000,
+    cabO_RDONLY = 0x0000,
+    cabO_WRONLY = 0x0001,
+    cabO_RDWR = 0x0002,
+    cabO_APPEND = 0x0008,
+    cabO_RANDOM = 0x0010,
+    cabO_SEQUENTIAL = 0x0020,
+    cabO_TEMPORARY = 0x0040,
+    cabO_NOINHERIT = 0x0080,
+    cabO_CREAT = 0x0100,
+    cabO_TRUNC = 0x0200,
+    cabO_EXCL = 0x0400,
+    cabO_SHORT_LIVED = 0x1000,
+    cabO_TEXT = 0x4000,
+    cabO_BINARY = 0x8000,
 };
 enum : int { cabS_IWRITE = 0x0080, cabS_IREAD = 0x0100 };
 
@@ -61,8 +72,7 @@ void CabFileStampAndClose(INT_PTR aHandle, const char* aFileName, uint16_t aDate
 // Opens the finished file by name for reading and writing and stamps it as
 // above. False (and anError) only when the file cannot be opened; it is then
 // left as it was.
-bool CabFileSetDateTimeAttrs(const char* aFileName, uint16_t aDate, uint16_t aTime, uint16_t anAttrs,
-                             int32_t& anError);
+bool CabFileSetDateTimeAttrs(const char* aFileName, uint16_t aDate, uint16_t aTime, uint16_t anAttrs, int32_t& anError);
 
 // Joins the parts with exactly one backslash at each seam, skipping empty parts.
 std::string CabJoinPath(std::initializer_list<std::string> aParts);

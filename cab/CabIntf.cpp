@@ -11,8 +11,8 @@ using PFNFDICOPY = BOOL(__cdecl*)(HFDI, char*, char*, int, PFNFDINOTIFY, PFNFDID
 using PFNFDIDESTROY = BOOL(__cdecl*)(HFDI);
 
 // The names that must all be present, in the order they are resolved.
-constexpr const char* EntryNames[] = {"FCICreate",    "FCIAddFile", "FCIFlushCabinet", "FCIFlushFolder", "FCIDestroy",
-                                      "FDICreate",    "FDIIsCabinet", "FDICopy",       "FDIDestroy"};
+constexpr const char* EntryNames[] = {"FCICreate", "FCIAddFile",   "FCIFlushCabinet", "FCIFlushFolder", "FCIDestroy",
+                                      "FDICreate", "FDIIsCabinet", "FDICopy",         "FDIDestroy"};
 constexpr size_t EntryCount = sizeof EntryNames / sizeof EntryNames[0];
 enum { epFDICreate = 5, epFDICopy = 7, epFDIDestroy = 8 };
 

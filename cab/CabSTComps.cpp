@@ -55,7 +55,9 @@ bool StartsLaterInSet(const std::string& aCabFile)
 
 } // namespace
 
-TSTCabReader::TSTCabReader(TComponent* anOwner) : TComponent(anOwner) {}
+TSTCabReader::TSTCabReader(TComponent* anOwner) : TComponent(anOwner)
+{
+}
 
 TSTCabReader::~TSTCabReader()
 {
@@ -218,9 +220,9 @@ INT_PTR TSTCabReader::NotifyPartialFile(TFDINOTIFICATION& n, bool& anAbort)
     } else if (!WasRead(startCab)) {
         // The beginning of this file lies in a cabinet this call never read:
         // going on would quietly leave it out.
-        throw ESTCabinet(Format(LoadResString(IDS_CAB_NOT_FIRST).c_str(), ExtractFileName(FCabFileName).c_str(),
-                                startCab.c_str()),
-                         FDIERROR_USER_ABORT, 0);
+        throw ESTCabinet(
+            Format(LoadResString(IDS_CAB_NOT_FIRST).c_str(), ExtractFileName(FCabFileName).c_str(), startCab.c_str()),
+            FDIERROR_USER_ABORT, 0);
     }
     return anAbort ? -1 : 0;
 }
@@ -341,8 +343,7 @@ INT_PTR TSTCabReader::NotifyCloseFile(TFDINOTIFICATION& n, bool& anAbort)
 // stamps and closes it (times through the open handle, attributes after). A file
 // that could not be completed is closed without a stamp and reported: the
 // library itself ignores failed writes.
-void TSTCabReader::FinishFile(const TOpenFile& aFile, INT_PTR aHandle, int32_t aCarriedError,
-                              const TFDINOTIFICATION& n)
+void TSTCabReader::FinishFile(const TOpenFile& aFile, INT_PTR aHandle, int32_t aCarriedError, const TFDINOTIFICATION& n)
 {
     HANDLE h = reinterpret_cast<HANDLE>(aHandle);
     int32_t ignored = 0;

@@ -31,22 +31,20 @@ constexpr TSTCabExtractFlags cefSingleCabinet = 0x01;
 using TSTCabReaderCabinetInfoEvent =
     std::function<void(TSTCabReader* Sender, const std::string& aNextCabName, const std::string& aNextDiskName,
                        const std::string& aCabPath, uint16_t aSetID, uint16_t aCabNo, bool& anAbort)>;
-using TSTCabReaderCopyFileEvent =
-    std::function<void(TSTCabReader* Sender, const std::string& aSrcFileName, int32_t anUncompressedSize,
-                       uint16_t aDate, uint16_t aTime, uint16_t anAttrs, uint16_t aFolderNo,
-                       std::string& aDstFullFileName, bool& anAbort)>;
+using TSTCabReaderCopyFileEvent = std::function<void(
+    TSTCabReader* Sender, const std::string& aSrcFileName, int32_t anUncompressedSize, uint16_t aDate, uint16_t aTime,
+    uint16_t anAttrs, uint16_t aFolderNo, std::string& aDstFullFileName, bool& anAbort)>;
 using TSTCabReaderCopyPartialFileEvent =
     std::function<void(TSTCabReader* Sender, const std::string& aSrcFileName, const std::string& aStartCabName,
                        const std::string& aStartDiskName, const std::string& aDstFullFileName, bool& anAbort)>;
-using TSTCabReaderCloseFileEvent =
-    std::function<void(TSTCabReader* Sender, const std::string& aSrcFileName, uint16_t aDate, uint16_t aTime,
-                       uint16_t anAttrs, uint16_t aFolderNo, bool& anExec, const std::string& aDstFullFileName,
-                       bool& anAbort)>;
+using TSTCabReaderCloseFileEvent = std::function<void(
+    TSTCabReader* Sender, const std::string& aSrcFileName, uint16_t aDate, uint16_t aTime, uint16_t anAttrs,
+    uint16_t aFolderNo, bool& anExec, const std::string& aDstFullFileName, bool& anAbort)>;
 using TSTCabReaderNextCabinetEvent =
     std::function<void(TSTCabReader* Sender, const std::string& aCabName, const std::string& aDiskName,
                        std::string& aCabPath, TFDIERROR anError, bool& anAbort)>;
-using TSTCabReaderUnrecognizedNotifyEvent = std::function<void(
-    TSTCabReader* Sender, TFDINOTIFICATIONTYPE aNotifyType, TFDINOTIFICATION& aNotify, int32_t& aResult)>;
+using TSTCabReaderUnrecognizedNotifyEvent = std::function<void(TSTCabReader* Sender, TFDINOTIFICATIONTYPE aNotifyType,
+                                                               TFDINOTIFICATION& aNotify, int32_t& aResult)>;
 
 class TSTCabReader : public TComponent {
 public:
@@ -77,8 +75,8 @@ private:
         std::string SrcName; // as the library gave it
         std::string DstName; // full destination name
         HANDLE Handle;
-        int32_t Size;  // announced at fdintCOPY_FILE
-        bool Existed;  // it was there before: cut its old tail at the end
+        int32_t Size; // announced at fdintCOPY_FILE
+        bool Existed; // it was there before: cut its old tail at the end
     };
 
     HFDI GetContext();

@@ -60,7 +60,9 @@ void TComponent::RemoveFreeNotification(TComponent* aComponent)
     back.erase(std::remove(back.begin(), back.end(), this), back.end());
 }
 
-void TComponent::Notification(TComponent*, TOperation) {}
+void TComponent::Notification(TComponent*, TOperation)
+{
+}
 
 void TComponent::Insert(TComponent* aComponent)
 {

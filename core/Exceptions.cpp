@@ -5,8 +5,8 @@
 std::string SysErrorMessage(DWORD errorCode)
 {
     char buffer[256];
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, errorCode, 0, buffer, sizeof buffer, nullptr);
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, errorCode, 0, buffer,
+                             sizeof buffer, nullptr);
     std::string text(buffer, n);
     while (!text.empty() && (static_cast<unsigned char>(text.back()) <= ' ' || text.back() == '.'))
         text.pop_back();
@@ -32,7 +32,9 @@ static std::string InOutErrorText(int errorCode)
     return text.empty() ? Format("I/O error %d", errorCode) : text;
 }
 
-EInOutError::EInOutError(int errorCode) : Exception(InOutErrorText(errorCode)), ErrorCode(errorCode) {}
+EInOutError::EInOutError(int errorCode) : Exception(InOutErrorText(errorCode)), ErrorCode(errorCode)
+{
+}
 
 static std::string OleErrorText(HRESULT errorCode)
 {
@@ -40,4 +42,6 @@ static std::string OleErrorText(HRESULT errorCode)
     return text.empty() ? Format("OLE error %.8lX", static_cast<unsigned long>(errorCode)) : text;
 }
 
-EOleSysError::EOleSysError(HRESULT errorCode) : Exception(OleErrorText(errorCode)), ErrorCode(errorCode) {}
+EOleSysError::EOleSysError(HRESULT errorCode) : Exception(OleErrorText(errorCode)), ErrorCode(errorCode)
+{
+}

@@ -24,7 +24,10 @@ inline long LiveHandles(THandleKind aKind) noexcept
 // Counting traits name their kind; the owner counts what it takes in and lets
 // go. Other traits count nothing.
 template <typename Traits>
-concept CountedHandleTraits = requires { Traits::Kind; };
+concept CountedHandleTraits = requires
+{
+    Traits::Kind;
+};
 
 template <typename T, typename Traits>
 class UniqueHandle {
@@ -59,8 +62,7 @@ public:
     }
     // Releases the current value and hands out its address for an
     // out-parameter. Counted kinds take their values through reset only.
-    T* put() noexcept
-        requires(!CountedHandleTraits<Traits>)
+    T* put() noexcept requires(!CountedHandleTraits<Traits>)
     {
         reset();
         return &FValue;

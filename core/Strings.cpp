@@ -67,8 +67,8 @@ char UpperChar(char aChar)
 
 bool SameText(const std::string& a, const std::string& b)
 {
-    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
-                          b.data(), static_cast<int>(b.size())) == CSTR_EQUAL;
+    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
+                          static_cast<int>(b.size())) == CSTR_EQUAL;
 }
 
 std::string IntToHex(uint32_t v, int minDigits)

@@ -22,10 +22,10 @@ struct TDirSystem {
     UINT(WINAPI* SetErrorMode)(UINT uMode) = ::SetErrorMode;
     DWORD(WINAPI* GetLogicalDrives)() = ::GetLogicalDrives;
     UINT(WINAPI* GetDriveTypeA)(LPCSTR lpRootPathName) = ::GetDriveTypeA;
-    BOOL(WINAPI* GetVolumeInformationA)(LPCSTR lpRootPathName, LPSTR lpVolumeNameBuffer, DWORD nVolumeNameSize,
-                                        LPDWORD lpVolumeSerialNumber, LPDWORD lpMaximumComponentLength,
-                                        LPDWORD lpFileSystemFlags, LPSTR lpFileSystemNameBuffer,
-                                        DWORD nFileSystemNameSize) = ::GetVolumeInformationA;
+    BOOL(WINAPI* GetVolumeInformationA)
+    (LPCSTR lpRootPathName, LPSTR lpVolumeNameBuffer, DWORD nVolumeNameSize, LPDWORD lpVolumeSerialNumber,
+     LPDWORD lpMaximumComponentLength, LPDWORD lpFileSystemFlags, LPSTR lpFileSystemNameBuffer,
+     DWORD nFileSystemNameSize) = ::GetVolumeInformationA;
     BOOL(WINAPI* SetCurrentDirectoryA)(LPCSTR lpPathName) = ::SetCurrentDirectoryA;
     HANDLE(WINAPI* FindFirstFileA)(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData) = ::FindFirstFileA;
     DWORD(WINAPI* WNetGetConnectionA)(LPCSTR lpLocalName, LPSTR lpRemoteName, LPDWORD lpnLength) = ::WNetGetConnectionA;

@@ -259,7 +259,7 @@ void TDirectoryListBox::ShowLines(const TLines& aLines)
     TListUpdate update(*this);
     Clear();
     AppendLines([this](UINT aMsg, WPARAM wParam, LPARAM lParam) { return DefaultHandler(aMsg, wParam, lParam); },
-                    aLines.Items);
+                aLines.Items);
     FCurrentIndex = aLines.CurrentIndex;
     SetItemIndex(FCurrentIndex);
 }

@@ -216,8 +216,7 @@ void TDriveComboBox::AddDrive(char aLetter, UINT aKind)
         text.append(" ").append(VolumeLabelText(aLetter));
         glyph = TDriveGlyph::dgRam;
         break;
-    default:
-        return; // unknown kind or no root directory: not listed
+    default: return; // unknown kind or no root directory: not listed
     }
     AddItem(text, static_cast<TItemData>(glyph));
 }
@@ -314,8 +313,7 @@ void TDriveComboBox::DrawItem(int anIndex, const RECT& aRect, HDC aDc, TOwnerDra
     RECT text = aRect;
     text.left += glyphWidth + 6;
     std::string caption = Item(anIndex);
-    DrawTextA(aDc, caption.c_str(), static_cast<int>(caption.size()), &text,
-              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    DrawTextA(aDc, caption.c_str(), static_cast<int>(caption.size()), &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     if (aState.Focused && !aState.ComboEdit)
         DrawFocusRect(aDc, &aRect);
 }

@@ -139,8 +139,9 @@ void TFileListBox::Refill()
             if (anEntry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 items.push_back({Format("[%s]", anEntry.cFileName), FShowGlyphs ? GlyphData(FFolderGlyph.get()) : 0});
             else
-                items.push_back({anEntry.cFileName, GlyphData(IsExecutableName(anEntry.cFileName) ? FExeGlyph.get()
-                                                                                                : FUnknownGlyph.get())});
+                items.push_back(
+                    {anEntry.cFileName,
+                     GlyphData(IsExecutableName(anEntry.cFileName) ? FExeGlyph.get() : FUnknownGlyph.get())});
             // A large directory shows that it is busy.
             if (!busy && items.size() > kBusyLines) {
                 busy = true;

@@ -4,7 +4,9 @@
 #include "dirdlg/DirPaths.h"
 #include "core/Handle.h"
 
-TPathLabel::TPathLabel(TComponent* anOwner) : TLabel(anOwner) {}
+TPathLabel::TPathLabel(TComponent* anOwner) : TLabel(anOwner)
+{
+}
 
 void TPathLabel::CreateParams(TCreateParams& aParams)
 {
@@ -26,9 +28,7 @@ LRESULT TPathLabel::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
         Paint(paint.Dc());
         return 0;
     }
-    case WM_PRINTCLIENT:
-        Paint(reinterpret_cast<HDC>(wParam));
-        return 0;
+    case WM_PRINTCLIENT: Paint(reinterpret_cast<HDC>(wParam)); return 0;
     case WM_SETTEXT: {
         // The system's static control repaints only part of itself; a
         // transparent label needs the parent's background under it again.
@@ -40,8 +40,7 @@ LRESULT TPathLabel::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
         InvalidateRect(Handle(), nullptr, TRUE);
         return result;
     }
-    default:
-        return TLabel::WndProc(aMsg, wParam, lParam);
+    default: return TLabel::WndProc(aMsg, wParam, lParam);
     }
 }
 

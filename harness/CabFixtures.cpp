@@ -148,8 +148,8 @@ std::vector<std::string> MakeCabinets(const std::string& dir, const std::vector<
     std::snprintf(ccab.szCab, sizeof ccab.szCab, options.NamePattern.c_str(), 1);
     std::snprintf(ccab.szCabPath, sizeof ccab.szCabPath, "%s", dir.c_str());
     ERF erf{};
-    HFCI fci = FCICreate(&erf, FilePlaced, Alloc, Free, Open, Read, Write, Close, Seek, Delete, GetTempFile, &ccab,
-                         &state);
+    HFCI fci =
+        FCICreate(&erf, FilePlaced, Alloc, Free, Open, Read, Write, Close, Seek, Delete, GetTempFile, &ccab, &state);
     if (!fci)
         throw std::runtime_error("FCICreate failed: " + std::to_string(erf.erfOper));
     TCOMP type = options.Compress ? tcompTYPE_MSZIP : tcompTYPE_NONE;

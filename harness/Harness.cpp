@@ -59,9 +59,8 @@ void ListInto(const std::string& base, const std::string& relative, std::vector<
         if (e.Name == "." || e.Name == "..")
             continue;
         const WIN32_FIND_DATAA& d = e.FindData;
-        out.push_back(Format("%s%s size=%lu attr=%lx time=%lx%08lx", relative.c_str(), e.Name.c_str(),
-                             d.nFileSizeLow, e.Attr, d.ftLastWriteTime.dwHighDateTime,
-                             d.ftLastWriteTime.dwLowDateTime));
+        out.push_back(Format("%s%s size=%lu attr=%lx time=%lx%08lx", relative.c_str(), e.Name.c_str(), d.nFileSizeLow,
+                             e.Attr, d.ftLastWriteTime.dwHighDateTime, d.ftLastWriteTime.dwLowDateTime));
         if (e.Attr & FILE_ATTRIBUTE_DIRECTORY)
             ListInto(base, relative + e.Name + "\\", out);
     }
@@ -202,8 +201,7 @@ HWND WaitForTopLevel(const TProcess& process, const std::function<bool(HWND)>& m
 HWND WaitForWindow(const TProcess& process, const std::wstring& caption, DWORD timeoutMs)
 {
     return WaitForTopLevel(
-        process,
-        [&](HWND w) { return IsWindowVisible(w) && ClassName(w) != L"#32770" && WindowText(w) == caption; },
+        process, [&](HWND w) { return IsWindowVisible(w) && ClassName(w) != L"#32770" && WindowText(w) == caption; },
         timeoutMs);
 }
 
@@ -469,9 +467,9 @@ TBoxIcon IdentifyIcon(HWND iconControl)
         return TBoxIcon::None;
 
     const std::pair<LPCSTR, TBoxIcon> candidates[] = {{IDI_HAND, TBoxIcon::Stop},
-                                                       {IDI_EXCLAMATION, TBoxIcon::Exclamation},
-                                                       {IDI_ASTERISK, TBoxIcon::Information},
-                                                       {IDI_QUESTION, TBoxIcon::Question}};
+                                                      {IDI_EXCLAMATION, TBoxIcon::Exclamation},
+                                                      {IDI_ASTERISK, TBoxIcon::Information},
+                                                      {IDI_QUESTION, TBoxIcon::Question}};
     TBoxIcon best = TBoxIcon::None;
     unsigned long long bestDistance = ~0ull;
     for (const auto& [id, kind] : candidates) {

@@ -76,8 +76,7 @@ private:
 std::vector<HWND> TopLevelWindows(DWORD processId);
 // The first top-level window of the process for which match holds, waiting
 // for it to appear; nullptr after the time-out.
-HWND WaitForTopLevel(const TProcess& process, const std::function<bool(HWND)>& match,
-                     DWORD timeoutMs = WaitTimeoutMs);
+HWND WaitForTopLevel(const TProcess& process, const std::function<bool(HWND)>& match, DWORD timeoutMs = WaitTimeoutMs);
 // A visible top-level window with that caption that is not a dialog box.
 HWND WaitForWindow(const TProcess& process, const std::wstring& caption, DWORD timeoutMs = WaitTimeoutMs);
 // A visible message box (dialog class "#32770") of the process.
@@ -85,8 +84,7 @@ HWND WaitForMessageBox(const TProcess& process, DWORD timeoutMs = WaitTimeoutMs)
 
 // A message to a window of another process; raises when it does not answer
 // within the time-out.
-LRESULT Request(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0,
-                DWORD timeoutMs = RequestTimeoutMs);
+LRESULT Request(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0, DWORD timeoutMs = RequestTimeoutMs);
 std::wstring WindowText(HWND window);
 void SetText(HWND window, const std::wstring& text);
 std::wstring ClassName(HWND window);
@@ -121,8 +119,14 @@ void PressAltKey(HWND window, wchar_t letter);
 // of another window.
 RECT ScreenRect(HWND window);
 RECT RectInClient(HWND window, HWND parent);
-inline int Width(const RECT& r) { return r.right - r.left; }
-inline int Height(const RECT& r) { return r.bottom - r.top; }
+inline int Width(const RECT& r)
+{
+    return r.right - r.left;
+}
+inline int Height(const RECT& r)
+{
+    return r.bottom - r.top;
+}
 
 // The pixels of a screen rectangle at the time of construction.
 class TScreenCapture {
@@ -151,4 +155,3 @@ struct TMessageBoxContent {
 TMessageBoxContent ReadMessageBox(HWND box);
 // Clicks the box's button with that text ("OK").
 void PressButton(HWND box, const std::wstring& text);
-

@@ -10,8 +10,8 @@ ScopedRegValue::ScopedRegValue(HKEY root, const std::string& keyPath, const std:
 {
     RegKey key;
     DWORD disposition = 0;
-    if (RegCreateKeyExA(root, keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, key.put(),
-                        &disposition) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(root, keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, key.put(), &disposition) !=
+        ERROR_SUCCESS)
         throw std::runtime_error("cannot create key " + keyPath);
     FCreatedKey = disposition == REG_CREATED_NEW_KEY;
     SetRegValue(root, keyPath, name, type, data, view);
@@ -31,12 +31,12 @@ void DeleteRegValue(HKEY root, const std::string& keyPath, const std::string& na
         RegDeleteValueA(key.get(), name.c_str());
 }
 
-void SetRegValue(HKEY root, const std::string& keyPath, const std::string& name, DWORD type,
-                 const std::string& data, REGSAM view)
+void SetRegValue(HKEY root, const std::string& keyPath, const std::string& name, DWORD type, const std::string& data,
+                 REGSAM view)
 {
     RegKey key;
-    if (RegCreateKeyExA(root, keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, key.put(),
-                        nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(root, keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, key.put(), nullptr) !=
+        ERROR_SUCCESS)
         throw std::runtime_error("cannot create key " + keyPath);
     if (RegSetValueExA(key.get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
                        static_cast<DWORD>(data.size())) != ERROR_SUCCESS)

@@ -9,8 +9,8 @@
 // object goes, and so is the key if this object created it.
 class ScopedRegValue {
 public:
-    ScopedRegValue(HKEY root, const std::string& keyPath, const std::string& name, DWORD type,
-                   const std::string& data, REGSAM view = 0);
+    ScopedRegValue(HKEY root, const std::string& keyPath, const std::string& name, DWORD type, const std::string& data,
+                   REGSAM view = 0);
     ScopedRegValue(const ScopedRegValue&) = delete;
     ScopedRegValue& operator=(const ScopedRegValue&) = delete;
     ~ScopedRegValue();
@@ -32,8 +32,8 @@ inline std::string Sz(const std::string& text)
 void DeleteRegValue(HKEY root, const std::string& keyPath, const std::string& name, REGSAM view = 0);
 
 // Writes a value, creating the key if needed; raises when it cannot.
-void SetRegValue(HKEY root, const std::string& keyPath, const std::string& name, DWORD type,
-                 const std::string& data, REGSAM view = 0);
+void SetRegValue(HKEY root, const std::string& keyPath, const std::string& name, DWORD type, const std::string& data,
+                 REGSAM view = 0);
 
 // Remembers a value (or its absence) and puts it back when the object goes,
 // for tests that must change a value of the machine for a moment.

@@ -84,8 +84,7 @@ protected:
                 }
             }
             break;
-        default:
-            break;
+        default: break;
         }
         return TWinControl::WndProc(aMsg, wParam, lParam);
     }
@@ -125,7 +124,9 @@ TDisabledWindows::~TDisabledWindows()
             EnableWindow(*it, TRUE);
 }
 
-TApplication::TApplication() : TComponent(nullptr) {}
+TApplication::TApplication() : TComponent(nullptr)
+{
+}
 
 TApplication::~TApplication()
 {

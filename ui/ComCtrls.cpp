@@ -30,7 +30,8 @@ int TImageList::Count() const noexcept
 
 bool TImageList::AddMaskedResource(const char* aResourceName, COLORREF aMaskColor)
 {
-    BitmapHandle bitmap(static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), aResourceName, IMAGE_BITMAP, 0, 0, 0)));
+    BitmapHandle bitmap(
+        static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), aResourceName, IMAGE_BITMAP, 0, 0, 0)));
     if (!bitmap)
         return false;
     AddMasked(bitmap.get(), aMaskColor);
@@ -49,7 +50,9 @@ void TToolButton::Click()
         OnClick(this);
 }
 
-TToolBar::TToolBar(TComponent* anOwner) : TWinControl(anOwner) {}
+TToolBar::TToolBar(TComponent* anOwner) : TWinControl(anOwner)
+{
+}
 
 void TToolBar::CreateParams(TCreateParams& aParams)
 {

@@ -20,7 +20,9 @@ std::unordered_map<HWND, TWinControl*>& Bindings()
 }
 } // namespace
 
-TWinControl::TWinControl(TComponent* anOwner) : TComponent(anOwner) {}
+TWinControl::TWinControl(TComponent* anOwner) : TComponent(anOwner)
+{
+}
 
 TWinControl::~TWinControl()
 {
@@ -187,8 +189,8 @@ void TWinControl::CreateHandle()
         RegisterOwnClass(params);
     // Our own classes bind in WM_NCCREATE through the creation parameter, so
     // that WM_CREATE already reaches the object.
-    HWND wnd = CreateWindowExA(params.ExStyle, params.ClassName.c_str(), params.Caption.c_str(), params.Style,
-                               params.X, params.Y, params.Width, params.Height, params.WndParent,
+    HWND wnd = CreateWindowExA(params.ExStyle, params.ClassName.c_str(), params.Caption.c_str(), params.Style, params.X,
+                               params.Y, params.Width, params.Height, params.WndParent,
                                (params.Style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(Id)) : nullptr,
                                GetModuleHandleA(nullptr), params.OwnClass ? this : nullptr);
     if (!wnd)
@@ -205,7 +207,9 @@ void TWinControl::CreateHandle()
         child->CreateHandle();
 }
 
-void TWinControl::HandleCreated() {}
+void TWinControl::HandleCreated()
+{
+}
 
 void TWinControl::ApplyTabOrder()
 {
@@ -352,8 +356,7 @@ bool TWinControl::Reflect(UINT aMsg, WPARAM wParam, LPARAM lParam, LRESULT& aRes
             return true;
         }
         return false;
-    default:
-        return false;
+    default: return false;
     }
 }
 

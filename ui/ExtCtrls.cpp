@@ -39,15 +39,13 @@ void TPanel::CreateParams(TCreateParams& aParams)
 LRESULT TPanel::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
 {
     switch (aMsg) {
-    case WM_ERASEBKGND:
-        return TRUE; // WM_PAINT fills everything
+    case WM_ERASEBKGND: return TRUE; // WM_PAINT fills everything
     case WM_PAINT: {
         PaintScope paint(Handle());
         Paint(paint.Dc());
         return 0;
     }
-    default:
-        return TWinControl::WndProc(aMsg, wParam, lParam);
+    default: return TWinControl::WndProc(aMsg, wParam, lParam);
     }
 }
 
@@ -81,7 +79,9 @@ RECT ProportionalRect(SIZE aPicture, const RECT& aBounds)
     return r;
 }
 
-TImage::TImage(TComponent* anOwner) : TWinControl(anOwner) {}
+TImage::TImage(TComponent* anOwner) : TWinControl(anOwner)
+{
+}
 
 bool TImage::LoadBitmap(const char* aResourceName)
 {
@@ -109,8 +109,7 @@ void TImage::CreateParams(TCreateParams& aParams)
 LRESULT TImage::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
 {
     switch (aMsg) {
-    case WM_ERASEBKGND:
-        return TRUE;
+    case WM_ERASEBKGND: return TRUE;
     case WM_PAINT: {
         PaintScope paint(Handle());
         Paint(paint.Dc());
@@ -140,11 +139,8 @@ LRESULT TImage::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
         if (GetCapture() == Handle())
             ReleaseCapture();
         return 0;
-    case WM_CAPTURECHANGED:
-        FPressed = false;
-        return 0;
-    default:
-        return TWinControl::WndProc(aMsg, wParam, lParam);
+    case WM_CAPTURECHANGED: FPressed = false; return 0;
+    default: return TWinControl::WndProc(aMsg, wParam, lParam);
     }
 }
 
@@ -167,6 +163,6 @@ void TImage::Paint(HDC aDc)
     SelectObjectScope select(source.get(), FPicture.get());
     SetStretchBltMode(aDc, HALFTONE);
     SetBrushOrgEx(aDc, 0, 0, nullptr);
-    StretchBlt(aDc, target.left, target.top, target.right - target.left, target.bottom - target.top, source.get(), 0,
-               0, FPictureSize.cx, FPictureSize.cy, SRCCOPY);
+    StretchBlt(aDc, target.left, target.top, target.right - target.left, target.bottom - target.top, source.get(), 0, 0,
+               FPictureSize.cx, FPictureSize.cy, SRCCOPY);
 }

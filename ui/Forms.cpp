@@ -103,32 +103,19 @@ TComponent* TForm::CreateOfKind(const TControlDescription& d)
 {
     using namespace FormBinding;
     switch (d.Kind) {
-    case TControlKind::ckField:
-        break;
-    case TControlKind::ckLabel:
-        return NewComponent<TLabel>(*this, d);
-    case TControlKind::ckEdit:
-        return NewComponent<TEdit>(*this, d);
-    case TControlKind::ckComboBox:
-        return NewComponent<TComboBox>(*this, d);
-    case TControlKind::ckListBox:
-        return NewComponent<TListBox>(*this, d);
-    case TControlKind::ckCheckBox:
-        return NewComponent<TCheckBox>(*this, d);
-    case TControlKind::ckButton:
-        return NewComponent<TButton>(*this, d);
-    case TControlKind::ckBevel:
-        return NewComponent<TBevel>(*this, d);
-    case TControlKind::ckPanel:
-        return NewComponent<TPanel>(*this, d);
-    case TControlKind::ckImage:
-        return NewComponent<TImage>(*this, d);
-    case TControlKind::ckToolBar:
-        return NewComponent<TToolBar>(*this, d);
-    case TControlKind::ckToolButton:
-        return NewComponent<TToolButton>(*this, d);
-    case TControlKind::ckImageList:
-        return NewComponent<TImageList>(*this, d);
+    case TControlKind::ckField: break;
+    case TControlKind::ckLabel: return NewComponent<TLabel>(*this, d);
+    case TControlKind::ckEdit: return NewComponent<TEdit>(*this, d);
+    case TControlKind::ckComboBox: return NewComponent<TComboBox>(*this, d);
+    case TControlKind::ckListBox: return NewComponent<TListBox>(*this, d);
+    case TControlKind::ckCheckBox: return NewComponent<TCheckBox>(*this, d);
+    case TControlKind::ckButton: return NewComponent<TButton>(*this, d);
+    case TControlKind::ckBevel: return NewComponent<TBevel>(*this, d);
+    case TControlKind::ckPanel: return NewComponent<TPanel>(*this, d);
+    case TControlKind::ckImage: return NewComponent<TImage>(*this, d);
+    case TControlKind::ckToolBar: return NewComponent<TToolBar>(*this, d);
+    case TControlKind::ckToolButton: return NewComponent<TToolButton>(*this, d);
+    case TControlKind::ckImageList: return NewComponent<TImageList>(*this, d);
     }
     throw EInvalidOperation(std::string("Component '") + d.Name + "' has neither a field nor a kind");
 }
@@ -415,9 +402,7 @@ LRESULT TForm::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
         // The dialog manager asks the window itself to move the focus on Tab.
         MoveFocus(wParam, lParam);
         return 0;
-    case WM_CLOSE:
-        Close();
-        return 0;
+    case WM_CLOSE: Close(); return 0;
     case WM_DESTROY:
         // However the main form's window goes, the program ends with it.
         if (Application.MainForm() == this)
@@ -465,8 +450,7 @@ LRESULT TForm::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
             return 0;
         }
         break;
-    default:
-        break;
+    default: break;
     }
     return TWinControl::WndProc(aMsg, wParam, lParam);
 }

@@ -46,9 +46,9 @@ enum TControlOption : unsigned {
     coDefault = 0x01, // the form's default button (Enter)
     coCancel = 0x02,  // the form's cancel button (Esc)
     coHidden = 0x04,
-    coTabStop = 0x08,   // Tab stops here although the kind normally takes no focus
-    coNoTabStop = 0x10, // Tab skips a control that normally takes the focus
-    coOwnerDraw = 0x20, // a list or combo box whose items the program draws
+    coTabStop = 0x08,        // Tab stops here although the kind normally takes no focus
+    coNoTabStop = 0x10,      // Tab skips a control that normally takes the focus
+    coOwnerDraw = 0x20,      // a list or combo box whose items the program draws
     coIntegralHeight = 0x40, // a list box's height rounded down to whole items
 };
 

@@ -81,8 +81,7 @@ void FillListItem(HDC aDc, const RECT& aRect, TOwnerDrawState aState, COLORREF a
     SetBkMode(aDc, TRANSPARENT);
 }
 
-void DrawListItemText(HDC aDc, const RECT& aRect, const std::string& aText, TOwnerDrawState aState,
-                      COLORREF aFontColor)
+void DrawListItemText(HDC aDc, const RECT& aRect, const std::string& aText, TOwnerDrawState aState, COLORREF aFontColor)
 {
     FillListItem(aDc, aRect, aState, aFontColor);
     RECT r = aRect;
@@ -426,7 +425,9 @@ void TCustomListControl::DrawItem(int anIndex, const RECT& aRect, HDC aDc, TOwne
         DrawListItemText(aDc, aRect, Item(anIndex), aState, FontColor);
 }
 
-TComboBox::TComboBox(TComponent* anOwner) : TCustomListControl(anOwner, kComboBoxMessages) {}
+TComboBox::TComboBox(TComponent* anOwner) : TCustomListControl(anOwner, kComboBoxMessages)
+{
+}
 
 void TComboBox::CreateParams(TCreateParams& aParams)
 {
@@ -435,15 +436,9 @@ void TComboBox::CreateParams(TCreateParams& aParams)
     aParams.ClassName = "COMBOBOX";
     aParams.Style |= WS_VSCROLL | CBS_AUTOHSCROLL;
     switch (Style) {
-    case TComboStyle::csDropDown:
-        aParams.Style |= CBS_DROPDOWN;
-        break;
-    case TComboStyle::csDropDownList:
-        aParams.Style |= CBS_DROPDOWNLIST;
-        break;
-    case TComboStyle::csOwnerDrawFixed:
-        aParams.Style |= CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS;
-        break;
+    case TComboStyle::csDropDown: aParams.Style |= CBS_DROPDOWN; break;
+    case TComboStyle::csDropDownList: aParams.Style |= CBS_DROPDOWNLIST; break;
+    case TComboStyle::csOwnerDrawFixed: aParams.Style |= CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS; break;
     }
     if (Sorted)
         aParams.Style |= CBS_SORT;
@@ -492,7 +487,9 @@ bool TComboBox::CNCommand(WORD aCode, WORD)
     return false;
 }
 
-TListBox::TListBox(TComponent* anOwner) : TCustomListControl(anOwner, kListBoxMessages) {}
+TListBox::TListBox(TComponent* anOwner) : TCustomListControl(anOwner, kListBoxMessages)
+{
+}
 
 void TListBox::CreateParams(TCreateParams& aParams)
 {

@@ -32,8 +32,8 @@ void DIAMONDAPI Free(void* p)
 }
 INT_PTR DIAMONDAPI Open(char* name, int, int)
 {
-    HANDLE h = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
-                           nullptr);
+    HANDLE h =
+        CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     return h == INVALID_HANDLE_VALUE ? -1 : reinterpret_cast<INT_PTR>(h);
 }
 UINT DIAMONDAPI Read(INT_PTR hf, void* buf, UINT cb)
@@ -70,9 +70,7 @@ void MakeParents(std::string path)
 INT_PTR DIAMONDAPI Notify(FDINOTIFICATIONTYPE type, PFDINOTIFICATION n)
 {
     switch (type) {
-    case fdintCABINET_INFO:
-        NextCab = n->psz1[0] ? std::string(n->psz3) + n->psz1 : std::string();
-        return 0;
+    case fdintCABINET_INFO: NextCab = n->psz1[0] ? std::string(n->psz3) + n->psz1 : std::string(); return 0;
     case fdintCOPY_FILE: {
         std::string name = Dest + n->psz1;
         auto open = [&] {
@@ -111,8 +109,7 @@ INT_PTR DIAMONDAPI Notify(FDINOTIFICATIONTYPE type, PFDINOTIFICATION n)
         SwitchedCab = std::string(n->psz3) + n->psz1;
         Switched = true;
         return n->fdie == FDIERROR_NONE ? 0 : -1;
-    default:
-        return 0;
+    default: return 0;
     }
 }
 

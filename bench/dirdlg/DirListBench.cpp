@@ -167,8 +167,9 @@ int main(int argc, char** argv)
     auto form = std::make_unique<TForm>(nullptr, 96);
     form->Build(kHost);
     form->Show();
-    HWND plain = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT,
-                                 8, 8, 200, 400, form->Handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND plain =
+        CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT, 8,
+                        8, 200, 400, form->Handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
     auto* dirList = new TDirectoryListBox(form.get());
     dirList->SetBounds(216, 8, 200, 400);
     dirList->SetParent(form.get());
@@ -187,10 +188,12 @@ int main(int argc, char** argv)
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     for (const std::string* dir : {&dirs10k, &dirs50k}) {
         int names = 0, lines = 0;
-        double bare = Time(rounds, [] {}, [&] { names = BareEnumeration(*dir); });
+        double bare = Time(
+            rounds, [] {}, [&] { names = BareEnumeration(*dir); });
         double floor = Time(rounds, clearPlain, [&] { FloorFill(plain, *dir); });
         dirList->SetCurrentDir(*dir);
-        double list = Time(rounds, [&] { Application.ProcessMessages(); }, [&] { dirList->Rebuild(); });
+        double list = Time(
+            rounds, [&] { Application.ProcessMessages(); }, [&] { dirList->Rebuild(); });
         // The same from an empty list: what the lines cost without taking
         // the old ones away (each one removed is a message to the form).
         double fresh = Time(
@@ -212,29 +215,37 @@ int main(int argc, char** argv)
     // Where the directory list's time goes: the search, the sort, the lines.
     {
         std::vector<TListItem> items;
-        double search = Time(rounds, [&] { items.clear(); }, [&] {
-            SearchDirectory(dirs10k + "\\*.*", FILE_ATTRIBUTE_DIRECTORY,
-                            [&](const WIN32_FIND_DATAA& e) { items.push_back({e.cFileName, 1}); });
-        });
+        double search = Time(
+            rounds, [&] { items.clear(); },
+            [&] {
+                SearchDirectory(dirs10k + "\\*.*", FILE_ATTRIBUTE_DIRECTORY, [&](const WIN32_FIND_DATAA& e) {
+                    items.push_back({e.cFileName, 1});
+                });
+            });
         std::vector<TListItem> copy;
-        double keys = Time(rounds, [&] {}, [&] {
-            for (const TListItem& item : items)
-                TextSortKey(item.Text);
-        });
-        double sort = Time(rounds, [&] { copy = items; }, [&] { SortByText(copy, true); });
-        double append = Time(rounds, [&] {
-            SendMessageA(dirList->Handle(), LB_RESETCONTENT, 0, 0);
-        }, [&] {
-            SendMessageA(dirList->Handle(), WM_SETREDRAW, FALSE, 0);
-            AppendLines([&](UINT m, WPARAM w, LPARAM l) { return SendMessageA(dirList->Handle(), m, w, l); }, copy);
-            SendMessageA(dirList->Handle(), WM_SETREDRAW, TRUE, 0);
-        });
+        double keys = Time(
+            rounds, [&] {},
+            [&] {
+                for (const TListItem& item : items)
+                    TextSortKey(item.Text);
+            });
+        double sort = Time(
+            rounds, [&] { copy = items; }, [&] { SortByText(copy, true); });
+        double append = Time(
+            rounds, [&] { SendMessageA(dirList->Handle(), LB_RESETCONTENT, 0, 0); },
+            [&] {
+                SendMessageA(dirList->Handle(), WM_SETREDRAW, FALSE, 0);
+                AppendLines([&](UINT m, WPARAM w, LPARAM l) { return SendMessageA(dirList->Handle(), m, w, l); }, copy);
+                SendMessageA(dirList->Handle(), WM_SETREDRAW, TRUE, 0);
+            });
         // What one message through our window procedure pays first: the
         // lookup of the object bound to the window, a window property.
-        double lookups = Time(rounds, [] {}, [&] {
-            for (int i = 0; i < 10000; ++i)
-                TWinControl::FromHandle(form->Handle());
-        });
+        double lookups = Time(
+            rounds, [] {},
+            [&] {
+                for (int i = 0; i < 10000; ++i)
+                    TWinControl::FromHandle(form->Handle());
+            });
         std::printf("%-34s %10.1f\n", "  10,000 bound-object lookups", lookups);
         std::printf("%-34s %10.1f\n", "  search dirs10k", search);
         std::printf("%-34s %10.1f\n", "  sort keys dirs10k", keys);
@@ -245,7 +256,8 @@ int main(int argc, char** argv)
 
     fileList->SetListedDir(files10k);
     int names = 0;
-    double bare = Time(rounds, [] {}, [&] { names = BareEnumeration(files10k); });
+    double bare = Time(
+        rounds, [] {}, [&] { names = BareEnumeration(files10k); });
     double floor = Time(rounds, clearPlain, [&] { FloorFill(plain, files10k); });
     std::vector<int> paints;
     auto refill = [&] {

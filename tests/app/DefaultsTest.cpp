@@ -164,7 +164,8 @@ bool Opens(const std::string& path, REGSAM access)
 TEST_F(EarlierInstallation, ReadsAKeyThatGrantsOnlyPartOfTheReadRights)
 {
     ScopedRegValue path(HKEY_CURRENT_USER, KelpaKey, "KelpaPath", REG_SZ, Sz("C:\\Locked\\Kelpa.exe"));
-    for (DWORD rights : {DWORD(STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS), DWORD(KEY_QUERY_VALUE)}) {
+    for (DWORD rights :
+         {DWORD(STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS), DWORD(KEY_QUERY_VALUE)}) {
         RestrictedKey restricted(HKEY_CURRENT_USER, KelpaKey, rights);
         if (Opens(KelpaKey, KEY_READ))
             GTEST_SKIP() << "the registry does not enforce the key's access list here";
@@ -256,8 +257,8 @@ TEST(DestinationLocation, FullPathsStandOthersArePlacedBesideTheProgramAndExpand
 {
     const std::string exe = "C:\\Kit\\KLPInst.exe";
     // A full path is used as it stands, whatever its form.
-    for (const char* typed : {"C:\\Program Files\\Kelpa", "C:\\Tools\\Kelpa\\", "D:\\", "C:/Tools/../Kelpa",
-                              "\\\\server\\share\\Kelpa"})
+    for (const char* typed :
+         {"C:\\Program Files\\Kelpa", "C:\\Tools\\Kelpa\\", "D:\\", "C:/Tools/../Kelpa", "\\\\server\\share\\Kelpa"})
         EXPECT_EQ(DestinationLocation(typed, exe), typed);
     // A relative name lies beside the program, expanded; a final backslash stays.
     EXPECT_EQ(DestinationLocation("Kelpa", exe), "C:\\Kit\\Kelpa");

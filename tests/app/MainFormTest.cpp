@@ -238,8 +238,8 @@ TEST(MainWindow, TabGoesRoundTheInputsAndSkipsLogoAndToolBar)
     form.Show();
     Application.ProcessMessages();
     EXPECT_EQ(FocusedControl(form), form.cbSource->Handle());
-    const HWND order[] = {form.eDestination->Handle(), form.cStart->Handle(), form.cDesk->Handle(),
-                          form.bOK->Handle(), form.bCancel->Handle(), form.cbSource->Handle()};
+    const HWND order[] = {form.eDestination->Handle(), form.cStart->Handle(),  form.cDesk->Handle(),
+                          form.bOK->Handle(),          form.bCancel->Handle(), form.cbSource->Handle()};
     for (HWND expected : order) {
         PressKey(VK_TAB);
         EXPECT_EQ(FocusedControl(form), expected);

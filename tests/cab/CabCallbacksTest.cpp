@@ -263,8 +263,7 @@ TEST(CabNames, StoredNamesThatStayInside)
     for (const char* name : {"disk2.cab", "", "COM10.cab", "console.cab", "auxiliary.cab", "LPT.cab", "nul_2.cab"})
         EXPECT_TRUE(IsBareCabinetName(name)) << name;
     // Paths, devices (any case, with or without an extension) and patterns.
-    for (const char* name : {"..\\disk2.cab", "sub/disk2.cab", "C:disk2.cab", "\\disk2.cab", "COM1", "aux.cab",
-                             "NUL", "LPT3.cab", "lpt3.CAB", "Con", "com9 .cab", "CONIN$", "disk*.cab", "disk?.cab",
-                             "*"})
+    for (const char* name : {"..\\disk2.cab", "sub/disk2.cab", "C:disk2.cab", "\\disk2.cab", "COM1", "aux.cab", "NUL",
+                             "LPT3.cab", "lpt3.CAB", "Con", "com9 .cab", "CONIN$", "disk*.cab", "disk?.cab", "*"})
         EXPECT_FALSE(IsBareCabinetName(name)) << name;
 }

@@ -153,10 +153,9 @@ TEST_F(CabReader, KeepsReadOnlyFilesWhenAsked)
 
 TEST_F(CabReader, EventsSeeTheCabinetAndMayRedirectOrSkip)
 {
-    auto cabs = Make({{"keep.txt", "keep", 0x21, FixtureDate, FixtureTime, true},
-                      {"skip.txt", "skip"},
-                      {"sub\\moved.txt", "moved"}},
-                     TFixtureSet{0x7FFFFFFF, true, 4321});
+    auto cabs = Make(
+        {{"keep.txt", "keep", 0x21, FixtureDate, FixtureTime, true}, {"skip.txt", "skip"}, {"sub\\moved.txt", "moved"}},
+        TFixtureSet{0x7FFFFFFF, true, 4321});
     std::string log, elsewhere = Dir.Path() + "elsewhere\\x.txt";
     Reader.OnCabinetInfo = [&](TSTCabReader* s, const std::string& next, const std::string&, const std::string& path,
                                uint16_t setID, uint16_t cabNo, bool&) {
@@ -176,8 +175,8 @@ TEST_F(CabReader, EventsSeeTheCabinetAndMayRedirectOrSkip)
             dst = elsewhere;
         }
     };
-    Reader.OnCloseFile = [&](TSTCabReader*, const std::string& src, uint16_t, uint16_t, uint16_t, uint16_t,
-                             bool& exec, const std::string& dst, bool&) {
+    Reader.OnCloseFile = [&](TSTCabReader*, const std::string& src, uint16_t, uint16_t, uint16_t, uint16_t, bool& exec,
+                             const std::string& dst, bool&) {
         log += Format("close(%s,%d,%s) ", src.c_str(), exec, ExtractFileName(dst).c_str());
         exec = false;
     };
@@ -202,22 +201,19 @@ TEST_F(CabReader, AbortFromAnyEventStopsWithFdiAborted)
         return Raised<ESTCabinet>([&] { reader.Extract(cabs[0], Dst, 0); });
     };
     std::vector<ESTCabinet> errors;
-    errors.push_back(aborted([](TSTCabReader& r) {
-        r.OnCabinetInfo = [](auto, auto&, auto&, auto&, auto, auto, bool& a) { a = true; };
-    }));
+    errors.push_back(aborted(
+        [](TSTCabReader& r) { r.OnCabinetInfo = [](auto, auto&, auto&, auto&, auto, auto, bool& a) { a = true; }; }));
     errors.push_back(aborted([](TSTCabReader& r) {
         r.OnCopyFile = [](auto, auto&, auto, auto, auto, auto, auto, auto&, bool& a) { a = true; };
     }));
     errors.push_back(aborted([](TSTCabReader& r) {
         r.OnCloseFile = [](auto, auto&, auto, auto, auto, auto, auto&, auto&, bool& a) { a = true; };
     }));
-    errors.push_back(aborted([](TSTCabReader& r) {
-        r.OnNextCabinet = [](auto, auto&, auto&, auto&, auto, bool& a) { a = true; };
-    }));
+    errors.push_back(
+        aborted([](TSTCabReader& r) { r.OnNextCabinet = [](auto, auto&, auto&, auto&, auto, bool& a) { a = true; }; }));
     // The partial file shows up in the second pass, after a clean first one.
-    errors.push_back(aborted([](TSTCabReader& r) {
-        r.OnCopyPartialFile = [](auto, auto&, auto&, auto&, auto&, bool& a) { a = true; };
-    }));
+    errors.push_back(aborted(
+        [](TSTCabReader& r) { r.OnCopyPartialFile = [](auto, auto&, auto&, auto&, auto&, bool& a) { a = true; }; }));
     for (const ESTCabinet& e : errors) {
         EXPECT_EQ(e.ErrorCode, FDIERROR_USER_ABORT);
         EXPECT_EQ(e.Message(), "FDI aborted [0x000B]");
@@ -284,9 +280,8 @@ TEST_F(CabReader, ChainOfCabinets)
     set.MaxCabinetSize = 20000;
     set.Compress = false;
     set.CabinetPerFile = true;
-    std::vector<TFixtureFile> files{{"one.bin", NoiseBytes(15000, 1)},
-                                    {"two.bin", NoiseBytes(15000, 2)},
-                                    {"three.bin", NoiseBytes(15000, 3)}};
+    std::vector<TFixtureFile> files{
+        {"one.bin", NoiseBytes(15000, 1)}, {"two.bin", NoiseBytes(15000, 2)}, {"three.bin", NoiseBytes(15000, 3)}};
     auto cabs = Make(files, set);
     ASSERT_EQ(cabs.size(), 3u);
 
@@ -325,9 +320,9 @@ TEST_F(CabReader, SelfNamedSuccessorAndRingsEndAfterOnePassEach)
     set.MaxCabinetSize = 20000;
     set.Compress = false;
     set.CabinetPerFile = true;
-    auto cabs = Make({{"one.bin", NoiseBytes(15000, 1)}, {"two.bin", NoiseBytes(15000, 2)},
-                      {"three.bin", NoiseBytes(15000, 3)}},
-                     set);
+    auto cabs = Make(
+        {{"one.bin", NoiseBytes(15000, 1)}, {"two.bin", NoiseBytes(15000, 2)}, {"three.bin", NoiseBytes(15000, 3)}},
+        set);
     ASSERT_EQ(cabs.size(), 3u);
     int passes = 0;
     Reader.OnCabinetInfo = [&](auto, auto&, auto&, auto&, auto, auto, bool&) { ++passes; };
@@ -429,9 +424,17 @@ TEST_F(CabReader, ExceptionsFromHandlersReachTheCaller)
 
 TEST_F(CabReader, UnsafeStoredNamesAreRefused)
 {
-    const char* hostile[] = {"..\\evil.txt", "a\\..\\..\\evil.txt", "a/../../evil.txt", "...\\evil.txt",
-                             "C:\\evil.txt", "x.txt:stream",        "CON",              "sub\\nul.txt",
-                             "COM1",         "lpt9.log",            "aux .txt"};
+    const char* hostile[] = {"..\\evil.txt",
+                             "a\\..\\..\\evil.txt",
+                             "a/../../evil.txt",
+                             "...\\evil.txt",
+                             "C:\\evil.txt",
+                             "x.txt:stream",
+                             "CON",
+                             "sub\\nul.txt",
+                             "COM1",
+                             "lpt9.log",
+                             "aux .txt"};
     for (const char* name : hostile) {
         TempDir dir;
         std::vector<std::string> cabs;
@@ -496,9 +499,7 @@ TEST_F(CabReader, StartingInTheMiddleOfASetIsRefused)
     EXPECT_EQ(e.Message(), "Cabinet set2.cab is not the first of its set: start with set1.cab");
     // With a handler the owner decides.
     std::string start;
-    Reader.OnCopyPartialFile = [&](auto, auto&, const std::string& startCab, auto&, auto&, bool&) {
-        start = startCab;
-    };
+    Reader.OnCopyPartialFile = [&](auto, auto&, const std::string& startCab, auto&, auto&, bool&) { start = startCab; };
     Reader.Extract(cabs[1], Dst, 0);
     EXPECT_EQ(start, "set1.cab");
     EXPECT_EQ(ReadFile(Dst + "last.txt"), "the last file\r\n");
@@ -565,8 +566,8 @@ TEST_F(CabReader, AFileMarkedToBeRunIsOpenedOnlyWhenAsked)
     // the option, the second with it.
     std::string markerA = Dir.Path() + "ranA.txt", markerB = Dir.Path() + "ranB.txt";
     TempDir otherDir;
-    auto cabA = MakeCabinets(otherDir.Path(), {{"a.cmd", "@echo ran> " + markerA + "\r\n", 0x20, FixtureDate,
-                                                FixtureTime, true}});
+    auto cabA = MakeCabinets(otherDir.Path(),
+                             {{"a.cmd", "@echo ran> " + markerA + "\r\n", 0x20, FixtureDate, FixtureTime, true}});
     auto cabB = Make({{"b.cmd", "@echo ran> " + markerB + "\r\n", 0x20, FixtureDate, FixtureTime, true}});
     Reader.Extract(cabA[0], Dst, 0);
     Reader.Options = CabReaderOption(croExecuteOnExtract);

@@ -35,7 +35,9 @@ TEST_F(HandleTest, ClosesExactlyOnceWhenItGoes)
     }
     EXPECT_EQ(Closed, std::vector<int>{7}); // the empty one closed nothing
     // 0 is a value like any other for a traits type whose empty value is -1.
-    { Owner zero(0); }
+    {
+        Owner zero(0);
+    }
     EXPECT_EQ(Closed, (std::vector<int>{7, 0}));
 }
 

@@ -112,4 +112,3 @@ TEST(ReadRegistryString, ReadsMachineValuesThroughTheViewAskedFor)
     // Without a view, the program's own: the 32-bit one for the 32-bit build.
     EXPECT_EQ(sizeof(void*) == 4 ? "32" : "64", ReadRegistryString(HKEY_LOCAL_MACHINE, TestKey, "View", ""));
 }
-

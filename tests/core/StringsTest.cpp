@@ -56,8 +56,8 @@ TEST(PathHelpers, TrailBytesAndDelimiters)
 TEST(TextHelpers, UpperCaseInTheAnsiCodePage)
 {
     // The test prefix's code page is 1252.
-    const std::pair<char, char> rows[] = {{'a', 'A'}, {'z', 'Z'}, {'A', 'A'}, {'1', '1'}, {'&', '&'},
-                                          {'\xE4', '\xC4'}, {'\xFF', '\x9F'}};
+    const std::pair<char, char> rows[] = {{'a', 'A'}, {'z', 'Z'},       {'A', 'A'},      {'1', '1'},
+                                          {'&', '&'}, {'\xE4', '\xC4'}, {'\xFF', '\x9F'}};
     for (const auto& [lower, upper] : rows)
         EXPECT_EQ(UpperChar(lower), upper) << static_cast<int>(static_cast<unsigned char>(lower));
 }

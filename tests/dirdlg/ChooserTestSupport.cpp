@@ -41,8 +41,8 @@ bool DefineUnixDrive(char aLetter, UINT aKind, const std::string& aUnixFolder)
         memcpy(request.data() + sizeof(TMountManagerUnixDrive), aUnixFolder.c_str(), aUnixFolder.size() + 1);
     }
     DWORD got = 0;
-    return DeviceIoControl(manager.get(), kDefineUnixDrive, request.data(), static_cast<DWORD>(request.size()),
-                           nullptr, 0, &got, nullptr) != FALSE;
+    return DeviceIoControl(manager.get(), kDefineUnixDrive, request.data(), static_cast<DWORD>(request.size()), nullptr,
+                           0, &got, nullptr) != FALSE;
 }
 
 const char* const kWineDrives = "Software\\Wine\\Drives";
@@ -79,8 +79,8 @@ UINT WINAPI FakeGetDriveType(LPCSTR aRoot)
     return kReal.GetDriveTypeA(aRoot);
 }
 
-BOOL WINAPI FakeGetVolumeInformation(LPCSTR aRoot, LPSTR aName, DWORD aNameSize, LPDWORD aSerial,
-                                     LPDWORD aMaxLength, LPDWORD aFlags, LPSTR aFsName, DWORD aFsNameSize)
+BOOL WINAPI FakeGetVolumeInformation(LPCSTR aRoot, LPSTR aName, DWORD aNameSize, LPDWORD aSerial, LPDWORD aMaxLength,
+                                     LPDWORD aFlags, LPSTR aFsName, DWORD aFsNameSize)
 {
     TFakeDrives& fake = FakeDrives();
     ++fake.VolumeQueries;

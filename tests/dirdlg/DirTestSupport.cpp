@@ -6,7 +6,9 @@
 #include "harness/TestFiles.h"
 #include "ui/Forms.h"
 
-CurrentDirGuard::CurrentDirGuard() : FSaved(Cwd()) {}
+CurrentDirGuard::CurrentDirGuard() : FSaved(Cwd())
+{
+}
 
 CurrentDirGuard::~CurrentDirGuard()
 {

@@ -132,8 +132,9 @@ TEST_F(DriveList, ListsEveryKindWithItsGlyphAndTextInLetterOrderInBothCases)
             EXPECT_EQ(kKinds[i].Glyph, Drives->ItemGlyph(index)) << letter;
         }
         std::vector<std::string> items = Items();
-        EXPECT_TRUE(std::is_sorted(items.begin(), items.end(),
-                                   [](const std::string& a, const std::string& b) { return tolower(a[0]) < tolower(b[0]); }));
+        EXPECT_TRUE(std::is_sorted(items.begin(), items.end(), [](const std::string& a, const std::string& b) {
+            return tolower(a[0]) < tolower(b[0]);
+        }));
     }
     // Every glyph is there, 16 x 11.
     for (int g = 0; g < static_cast<int>(TDriveGlyph::dgCount); ++g) {
@@ -159,7 +160,8 @@ TEST_F(DriveList, ReadsLabelsQuietlyLeavesFloppiesAloneAndSkipsUnknownKinds)
     Make();
     EXPECT_EQ(-1, IndexOf(unknown.Letter()));
     EXPECT_EQ(-1, IndexOf(noRoot.Letter()));
-    EXPECT_EQ(std::string(1, static_cast<char>(tolower(floppy.Letter()))) + ":", Drives->Item(IndexOf(floppy.Letter())));
+    EXPECT_EQ(std::string(1, static_cast<char>(tolower(floppy.Letter()))) + ":",
+              Drives->Item(IndexOf(floppy.Letter())));
     // A CD-ROM drive without its disc: an empty label, no box, no error.
     EXPECT_EQ(std::string(1, static_cast<char>(tolower(cd.Letter()))) + ": []", Drives->Item(IndexOf(cd.Letter())));
     // Every label was read with the critical-error box off, which is put back.
@@ -215,9 +217,9 @@ TEST_F(DriveList, SelectingTakesOnlyLettersStoresUnlistedOnesAndAlwaysTells)
         char Stored;
         bool KeepsItem;
     } const rows[] = {
-        {'Q', 'q', true},  // no such drive: the item stays, the letter is stored
-        {'1', 0, false},   // not a letter: no drive
-        {'\\', 0, false},  // the start of a UNC path: no drive
+        {'Q', 'q', true}, // no such drive: the item stays, the letter is stored
+        {'1', 0, false},  // not a letter: no drive
+        {'\\', 0, false}, // the start of a UNC path: no drive
         {'\0', 0, false},
     };
     for (const auto& row : rows) {

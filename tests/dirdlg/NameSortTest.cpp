@@ -36,8 +36,7 @@ TEST(NameSort, OrderIsTheOrderASortedListBoxKeeps)
         char text[64] = {};
         SendMessageA(sorted, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
         // Texts that compare equal may stand in either order.
-        EXPECT_EQ(CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, items[i].Text.c_str(), -1, text, -1),
-                  CSTR_EQUAL)
+        EXPECT_EQ(CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, items[i].Text.c_str(), -1, text, -1), CSTR_EQUAL)
             << i << ": " << items[i].Text << " / " << text;
     }
     DestroyWindow(sorted);

@@ -133,11 +133,12 @@ TEST_F(Chooser, TheNetworkButtonIsShownExactlyWhenTheConnectionDialogIsFound)
     for (bool found : {false, true}) {
         FakeDrives().HasConnectDialog = found;
         std::string directory = Alpha();
-        Browse(directory, 0, 0, {OnChooser([&](TSelectDirDlg& d) {
-                                     EXPECT_EQ(found, d.NetButton->Visible());
-                                     EXPECT_EQ(found, d.NetConnectEntry() != nullptr);
-                                 }),
-                                 Press(sdCancel)});
+        Browse(directory, 0, 0,
+               {OnChooser([&](TSelectDirDlg& d) {
+                    EXPECT_EQ(found, d.NetButton->Visible());
+                    EXPECT_EQ(found, d.NetConnectEntry() != nullptr);
+                }),
+                Press(sdCancel)});
     }
 }
 
@@ -152,7 +153,8 @@ TEST_F(Chooser, OpeningSearchesTheStartDirectoryOncePerList)
         Searches = 0;
         DirSystem().FindFirstFileA = &CountingFindFirstFile;
         std::string directory = start;
-        Browse(directory, bdEditablePath, 0, {OnChooser([&](TSelectDirDlg&) { EXPECT_EQ(2, Searches); }), Press(sdCancel)});
+        Browse(directory, bdEditablePath, 0,
+               {OnChooser([&](TSelectDirDlg&) { EXPECT_EQ(2, Searches); }), Press(sdCancel)});
     }
 }
 
@@ -176,15 +178,15 @@ TEST_F(Chooser, TheStartTextIsKeptAndTheListsOpenAtItsDeepestExistingPart)
         std::string Start;
         std::string ListsAt;
     } const rows[] = {
-        {Alpha() + "\\", Alpha()},                                 // exists: kept with its backslash
+        {Alpha() + "\\", Alpha()}, // exists: kept with its backslash
         {Alpha() + "\\beta", Alpha() + "\\beta"},
-        {Alpha() + "\\missing\\deeper", Alpha()},                  // a first installation
+        {Alpha() + "\\missing\\deeper", Alpha()}, // a first installation
         {Alpha() + "\\\\missing\\\\", Alpha()},
-        {Alpha() + "\\note.txt\\x", Alpha()},                      // a file is no directory
-        {std::string(1, missing) + ":\\Kelpa", cwd},               // no such drive
-        {cd.Root() + "sub", cwd},                                  // drive without its medium
-        {share.Path() + "\\Kelpa", cwd},                           // UNC start: lists stay
-        {"alpha\\beta", Alpha() + "\\beta"},                       // relative to the current directory
+        {Alpha() + "\\note.txt\\x", Alpha()},        // a file is no directory
+        {std::string(1, missing) + ":\\Kelpa", cwd}, // no such drive
+        {cd.Root() + "sub", cwd},                    // drive without its medium
+        {share.Path() + "\\Kelpa", cwd},             // UNC start: lists stay
+        {"alpha\\beta", Alpha() + "\\beta"},         // relative to the current directory
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Start);
@@ -245,8 +247,7 @@ TEST_F(Chooser, AMissingDirectoryIsConfirmedAndCreatedOnlyWhenAsked)
     std::string directory = Alpha();
     // No keeps the dialog open with the text; then Yes accepts it.
     EXPECT_TRUE(Browse(directory, bdEditablePath | bdConfirmMissing | bdCreateOnOk, 0,
-                       {type, Press(sdOK), answer(IDNO, &question),
-                        OnChooser([&](TSelectDirDlg& d) {
+                       {type, Press(sdOK), answer(IDNO, &question), OnChooser([&](TSelectDirDlg& d) {
                             EXPECT_EQ(wanted, d.DirEdit->Text());
                             EXPECT_EQ(mrNone, d.ModalResult);
                         }),
@@ -321,8 +322,8 @@ TEST_F(Chooser, AFailedDriveChangeChangesNothingAndPickingAgainRetries)
                 edit = d.DirEdit->Text();
                 index = d.DriveList->ItemIndex();
             }),
-            pick, [&] { return !Errors.Shown.empty(); }, unchanged(1), pick,
-            [&] { return Errors.Shown.size() > 1; }, unchanged(2), Press(sdCancel)});
+            pick, [&] { return !Errors.Shown.empty(); }, unchanged(1), pick, [&] { return Errors.Shown.size() > 1; },
+            unchanged(2), Press(sdCancel)});
 }
 
 TEST_F(Chooser, EnterInTheDirectoryListOpensTheLineAndTheDialogStaysOpen)

@@ -55,12 +55,21 @@ std::vector<TFixtureFile> ProductFiles()
     // and 2024-02-29 12:00:02.
     std::vector<TFixtureFile> files = {
         {.StoredName = "Kelpa.EXE", .Content = NoiseBytes(40000, 1), .Attrs = FILE_ATTRIBUTE_ARCHIVE},
-        {.StoredName = "Kelpa.ini", .Content = "[Editor]\r\nTabs=4\r\n",
-         .Attrs = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE, .Date = 0x279F, .Time = 0xBF7D},
-        {.StoredName = "docs\\ReadMe.txt", .Content = std::string(3000, 'r'), .Attrs = FILE_ATTRIBUTE_HIDDEN,
-         .Date = 0x3C21, .Time = 0x0000},
-        {.StoredName = "docs\\sys\\Boot.dat", .Content = NoiseBytes(5000, 2), .Attrs = FILE_ATTRIBUTE_SYSTEM,
-         .Date = 0x585D, .Time = 0x6001},
+        {.StoredName = "Kelpa.ini",
+         .Content = "[Editor]\r\nTabs=4\r\n",
+         .Attrs = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE,
+         .Date = 0x279F,
+         .Time = 0xBF7D},
+        {.StoredName = "docs\\ReadMe.txt",
+         .Content = std::string(3000, 'r'),
+         .Attrs = FILE_ATTRIBUTE_HIDDEN,
+         .Date = 0x3C21,
+         .Time = 0x0000},
+        {.StoredName = "docs\\sys\\Boot.dat",
+         .Content = NoiseBytes(5000, 2),
+         .Attrs = FILE_ATTRIBUTE_SYSTEM,
+         .Date = 0x585D,
+         .Time = 0x6001},
         {.StoredName = "Empty.txt", .Content = "", .Attrs = 0},
     };
     return files;
@@ -78,10 +87,7 @@ std::string MakeArchive(const std::string& dir, const std::vector<TFixtureFile>&
 // The tree cabextract makes of the cabinet (and the cabinets continuing it).
 class TReference {
 public:
-    explicit TReference(const std::string& cabinet)
-    {
-        EXPECT_EQ(0, CabExtract(cabinet, FDir.Path())) << cabinet;
-    }
+    explicit TReference(const std::string& cabinet) { EXPECT_EQ(0, CabExtract(cabinet, FDir.Path())) << cabinet; }
     const std::string& Path() const { return FDir.Path(); }
 
 private:

@@ -104,8 +104,7 @@ protected:
     HWND Form = nullptr;
 };
 
-void ExpectScaled(const char* name, int expected96, int actual, double scale, const char* what,
-                  double tolerance = 1.0)
+void ExpectScaled(const char* name, int expected96, int actual, double scale, const char* what, double tolerance = 1.0)
 {
     EXPECT_LE(std::abs(actual - expected96 * scale), tolerance)
         << name << " " << what << ": " << actual << " at scale " << scale << ", designed " << expected96;

@@ -86,7 +86,7 @@ TEST(ShellLink, EmptyDestinationPointsIntoTheCurrentDriveRoot)
 TEST(ShellLink, AnsiLinkNameReachesTheFileSystemAsUnicode)
 {
     TempDir dir;
-    std::string folder = dir.Path() + "Men\xFC";  // "Menü" in code page 1252
+    std::string folder = dir.Path() + "Men\xFC"; // "Menü" in code page 1252
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
     CreateShortcut(folder + "\\Kelpa.lnk", "C:\\Kelpa");
     std::wstring wide = AnsiToWide(dir.Path()) + L"Men\u00FC\\Kelpa.lnk";

@@ -78,7 +78,7 @@ TEST(Form, TabFollowsTheTabOrderAndSkipsControlsWithoutFocus)
     Pump();
     // The first control in tab order that takes the focus has it.
     EXPECT_EQ(FocusedControl(form), form.Combo->Handle());
-    const HWND forward[] = {form.Edit->Handle(), form.Check->Handle(), form.List->Handle(), form.OK->Handle(),
+    const HWND forward[] = {form.Edit->Handle(),   form.Check->Handle(),       form.List->Handle(), form.OK->Handle(),
                             form.Cancel->Handle(), form.ThrowButton->Handle(), form.Combo->Handle()};
     for (HWND expected : forward) {
         PressKey(VK_TAB);

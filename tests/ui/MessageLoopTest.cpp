@@ -183,9 +183,7 @@ TEST(MessageLoop, ModalFormClosedOrEscapedEndsWithCancel)
     dialog.Cancel->OnClick = [&](TComponent*) { ++cancelClicks; };
     // Posted before the form shows: the key goes to whatever has the focus
     // then, so post it from inside the loop, once the form is up.
-    dialog.ThrowButton->OnClick = [&](TComponent*) {
-        PostMessageA(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
-    };
+    dialog.ThrowButton->OnClick = [&](TComponent*) { PostMessageA(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0x00010001); };
     PostClick(dialog.ThrowButton);
     EXPECT_EQ(dialog.ShowModal(), mrCancel);
     EXPECT_EQ(cancelClicks, 1);

@@ -54,8 +54,7 @@ const TFormDescription& TestFormDescription()
     return kForm;
 }
 
-TTestForm::TTestForm(int aPixelsPerInch, std::function<void(TTestForm&)> anOnCreate)
-    : TForm(nullptr, aPixelsPerInch)
+TTestForm::TTestForm(int aPixelsPerInch, std::function<void(TTestForm&)> anOnCreate) : TForm(nullptr, aPixelsPerInch)
 {
     Build(kForm);
     if (anOnCreate)

@@ -10,8 +10,7 @@ __declspec(dllexport) int FCIFlushCabinet(void) { return 0; }
 __declspec(dllexport) int FCIFlushFolder(void) { return 0; }
 __declspec(dllexport) int FCIDestroy(void) { return 0; }
 /* clang-format on */
-__declspec(dllexport) void* FDICreate(void* a, void* b, void* c, void* d, void* e, void* f, void* g, int cpu,
-                                      int* erf)
+__declspec(dllexport) void* FDICreate(void* a, void* b, void* c, void* d, void* e, void* f, void* g, int cpu, int* erf)
 {
     (void)a, (void)b, (void)c, (void)d, (void)e, (void)f, (void)g, (void)cpu;
     erf[0] = 0x7A7A;
@@ -19,6 +18,15 @@ __declspec(dllexport) void* FDICreate(void* a, void* b, void* c, void* d, void* 
     erf[2] = 1;
     return 0;
 }
-__declspec(dllexport) int FDIIsCabinet(void) { return 0; }
-__declspec(dllexport) int FDICopy(void) { return 0; }
-__declspec(dllexport) int FDIDestroy(void) { return 1; }
+__declspec(dllexport) int FDIIsCabinet(void)
+{
+    return 0;
+}
+__declspec(dllexport) int FDICopy(void)
+{
+    return 0;
+}
+__declspec(dllexport) int FDIDestroy(void)
+{
+    return 1;
+}
