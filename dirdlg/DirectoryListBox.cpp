@@ -34,18 +34,6 @@ int CompareText(DWORD aFlags, const std::string& a, const std::string& b)
     return CompareStringA(LOCALE_USER_DEFAULT, aFlags, a.data(), static_cast<int>(a.size()), b.data(),
                           static_cast<int>(b.size()));
 }
-
-HFONT WindowFont(const TWinControl& aControl)
-{
-    if (aControl.HandleAllocated())
-        return reinterpret_cast<HFONT>(SendMessageA(aControl.Handle(), WM_GETFONT, 0, 0));
-    return aControl.FontHandle();
-}
-
-TItemData GlyphData(const TGlyph* aGlyph)
-{
-    return reinterpret_cast<TItemData>(aGlyph);
-}
 } // namespace
 
 TDirectoryListBox::TDirectoryListBox(TComponent* anOwner)
@@ -97,7 +85,7 @@ bool TDirectoryListBox::CNCommand(WORD aCode, WORD anId)
 
 void TDirectoryListBox::UpdateItemHeight()
 {
-    int height = std::max(FontLineHeight(WindowFont(*this)), FOpenGlyph->Height() + 1);
+    int height = std::max(FontLineHeight(WindowFont()), FOpenGlyph->Height() + 1);
     FMeasuredHeight = height;
     SetItemHeight(height);
 }
@@ -286,7 +274,7 @@ void TDirectoryListBox::RefreshLabel()
         FDirLabel->SetText(FCurrentDir);
         return;
     }
-    HFONT font = WindowFont(*FDirLabel);
+    HFONT font = FDirLabel->WindowFont();
     SelectObjectScope selected(dc.get(), font ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT));
     FDirLabel->SetText(FitPathToWidth(FCurrentDir, dc.get(), bounds.right - bounds.left));
 }
@@ -324,7 +312,7 @@ void TDirectoryListBox::OpenSelected()
 
 const TGlyph* TDirectoryListBox::LineGlyph(int anIndex) const
 {
-    return reinterpret_cast<const TGlyph*>(ItemData(anIndex));
+    return DataGlyph(ItemData(anIndex));
 }
 
 TDirLineKind TDirectoryListBox::LineKind(int anIndex) const

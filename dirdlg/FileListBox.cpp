@@ -45,18 +45,6 @@ bool IsExecutableName(const char* aName)
     return std::strcmp(ext, ".exe") == 0 || std::strcmp(ext, ".com") == 0 || std::strcmp(ext, ".bat") == 0 ||
            std::strcmp(ext, ".pif") == 0;
 }
-
-HFONT WindowFont(const TWinControl& aControl)
-{
-    if (aControl.HandleAllocated())
-        return reinterpret_cast<HFONT>(SendMessageA(aControl.Handle(), WM_GETFONT, 0, 0));
-    return aControl.FontHandle();
-}
-
-TItemData GlyphData(const TGlyph* aGlyph)
-{
-    return reinterpret_cast<TItemData>(aGlyph);
-}
 } // namespace
 
 TFileListBox::TFileListBox(TComponent* anOwner)
@@ -105,7 +93,7 @@ bool TFileListBox::CNCommand(WORD aCode, WORD anId)
 
 void TFileListBox::UpdateItemHeight()
 {
-    int height = FontLineHeight(WindowFont(*this));
+    int height = FontLineHeight(WindowFont());
     if (FShowGlyphs)
         height = std::max(height, FExeGlyph->Height() + 1);
     FMeasuredHeight = height;
@@ -285,7 +273,7 @@ void TFileListBox::FollowPath(const std::string& aText)
 
 const TGlyph* TFileListBox::LineGlyph(int anIndex) const
 {
-    return reinterpret_cast<const TGlyph*>(ItemData(anIndex));
+    return DataGlyph(ItemData(anIndex));
 }
 
 void TFileListBox::DrawItem(int anIndex, const RECT& aRect, HDC aDc, TOwnerDrawState aState)

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "core/Handle.h"
+#include "ui/StdCtrls.h"
 
 class TGlyph {
 public:
@@ -26,3 +27,13 @@ private:
     int FHeight = 0;
     COLORREF FTransparent = 0;
 };
+
+// A glyph as the data of a list line, and back.
+inline TItemData GlyphData(const TGlyph* aGlyph) noexcept
+{
+    return reinterpret_cast<TItemData>(aGlyph);
+}
+inline const TGlyph* DataGlyph(TItemData aData) noexcept
+{
+    return reinterpret_cast<const TGlyph*>(aData);
+}

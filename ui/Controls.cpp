@@ -41,6 +41,13 @@ TWinControl::~TWinControl()
     }
 }
 
+HFONT TWinControl::WindowFont() const noexcept
+{
+    if (FHandle)
+        return reinterpret_cast<HFONT>(SendMessageA(FHandle, WM_GETFONT, 0, 0));
+    return FontHandle();
+}
+
 TWinControl* TWinControl::FromHandle(HWND aWnd) noexcept
 {
     // A window handle in a message (WM_COMMAND's lParam, for one) may name

@@ -94,6 +94,9 @@ public:
 
     // The font of the form the control sits on.
     virtual HFONT FontHandle() const noexcept;
+    // The font the window draws with now (WM_GETFONT), or FontHandle before
+    // it has a window.
+    HFONT WindowFont() const noexcept;
     // Creates the window (and those of the child controls) now.
     void CreateHandle();
     // Orders the child windows, recursively, so that Tab and Shift+Tab follow
