@@ -7,6 +7,21 @@
 #include "core/Handle.h"
 #include "core/Strings.h"
 
+namespace {
+std::string CurrentDirectory()
+{
+    std::vector<char> buffer(MAX_PATH);
+    for (;;) {
+        DWORD n = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+        if (n == 0)
+            throw std::runtime_error("cannot read the current directory");
+        if (n < buffer.size())
+            return std::string(buffer.data(), n);
+        buffer.resize(n);
+    }
+}
+} // namespace
+
 TempDir::TempDir()
 {
     char base[MAX_PATH];
@@ -25,21 +40,6 @@ TempDir::~TempDir()
 {
     RemoveTree(FPath);
 }
-
-namespace {
-std::string CurrentDirectory()
-{
-    std::vector<char> buffer(MAX_PATH);
-    for (;;) {
-        DWORD n = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
-        if (n == 0)
-            throw std::runtime_error("cannot read the current directory");
-        if (n < buffer.size())
-            return std::string(buffer.data(), n);
-        buffer.resize(n);
-    }
-}
-} // namespace
 
 CurrentDirectoryScope::CurrentDirectoryScope(const std::string& dir) : FSaved(CurrentDirectory())
 {
@@ -85,7 +85,8 @@ std::string ReadFile(const std::string& name)
     return out;
 }
 
-void RemoveTree(const std::string& dir)
+namespace {
+void RemoveEntries(const std::string& dir)
 {
     std::string base = IncludeTrailingBackslash(dir);
     TDirectorySearch search(base + "*", faAnyFile);
@@ -98,11 +99,28 @@ void RemoveTree(const std::string& dir)
         std::string full = base + e.Name;
         SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
         if (e.Attr & FILE_ATTRIBUTE_DIRECTORY)
-            RemoveTree(full);
+            RemoveEntries(full);
         else
             DeleteFileA(full.c_str());
     }
     RemoveDirectoryA(dir.c_str());
+}
+} // namespace
+
+void RemoveTree(const std::string& dir)
+{
+    // A directory that is the process's current directory, or holds it,
+    // cannot be removed: the chooser's lists leave the current directory
+    // where they last looked. Step out to the tree's parent first.
+    std::string tree = IncludeTrailingBackslash(dir), current;
+    try {
+        current = IncludeTrailingBackslash(CurrentDirectory());
+    } catch (const std::exception&) {
+        // Unknown: leave the current directory alone.
+    }
+    if (current.size() >= tree.size() && SameText(current.substr(0, tree.size()), tree))
+        SetCurrentDirectoryA(ExtractFilePath(tree.substr(0, tree.size() - 1)).c_str());
+    RemoveEntries(dir);
 }
 
 std::string ExeDir()

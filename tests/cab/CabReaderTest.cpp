@@ -2,9 +2,12 @@
 // test time and cabextract as an independent reader.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "cab/CabIntfSeam.h"
 #include "cab/CabSTComps.h"
 #include "core/FileSystem.h"
+#include "core/Handle.h"
 #include "core/Strings.h"
 #include "harness/TestFiles.h"
 #include "harness/CabFixtures.h"
@@ -50,6 +53,20 @@ FILETIME WriteTime(const std::string& name)
     WORD date = 0, time = 0;
     FileTimeToDosDateTime(&local, &date, &time);
     return {date, time};
+}
+
+// The files under dir that some handle still holds: opening one with no
+// sharing fails then.
+std::vector<std::string> HeldOpen(const std::string& dir)
+{
+    std::vector<std::string> held;
+    for (const std::string& name : ListTree(dir)) {
+        FileHandle f(
+            CreateFileA((dir + name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!f)
+            held.push_back(name);
+    }
+    return held;
 }
 
 } // namespace
@@ -728,4 +745,63 @@ TEST_F(CabReader, AReadOnlyDestinationRefusedAsOnWindowsIsKeptWhenAsked)
     EXPECT_EQ(ReadFile(Dst + "ro.txt"), "old and longer");
     EXPECT_EQ(GetFileAttributesA((Dst + "ro.txt").c_str()) & 0x01, 1u);
     EXPECT_EQ(closed, std::vector<std::string>{"rw.txt"});
+}
+
+// A handler that stops the walk while the file spanning the cabinets is being
+// written: Extract raises, and nothing it wrote stays open.
+TEST_F(CabReader, NoFileStaysOpenWhenAHandlerStopsTheWalk)
+{
+    TFixtureSet set;
+    set.MaxCabinetSize = 40000;
+    set.Compress = false;
+    auto cabs = Make(SpanningFiles(), set);
+    // What was open when the handler stopped the walk.
+    std::vector<std::string> heldThen;
+    auto stop = [&](bool& anAbort, bool aRaise) {
+        heldThen = HeldOpen(Dst);
+        if (aRaise)
+            throw std::runtime_error("stop");
+        anAbort = true;
+    };
+    const std::pair<const char*, std::function<void(TSTCabReader&)>> rows[] = {
+        {"next cabinet raises",
+         [&](TSTCabReader& r) { r.OnNextCabinet = [&](auto, auto&, auto&, auto&, auto, bool& a) { stop(a, true); }; }},
+        {"next cabinet aborts",
+         [&](TSTCabReader& r) { r.OnNextCabinet = [&](auto, auto&, auto&, auto&, auto, bool& a) { stop(a, false); }; }},
+        {"second cabinet's information raises",
+         [&](TSTCabReader& r) {
+             r.OnCabinetInfo = [&, n = 0](auto, auto&, auto&, auto&, auto, auto, bool& a) mutable {
+                 if (++n == 2)
+                     stop(a, true);
+             };
+         }},
+    };
+    for (const auto& [name, arm] : rows) {
+        SCOPED_TRACE(name);
+        RemoveTree(Dst);
+        TSTCabReader reader(nullptr);
+        arm(reader);
+        EXPECT_ANY_THROW(reader.Extract(cabs[0], Dst, 0));
+        EXPECT_EQ(heldThen, std::vector<std::string>{"data\\big.bin"});
+        EXPECT_EQ(HeldOpen(Dst), std::vector<std::string>{});
+    }
+}
+
+// A library that reports success but never said that a file was finished:
+// the file may be incomplete, so the walk is no success, and it is not left open.
+TEST(CabReaderWithAForgetfulLibrary, AFileTheLibraryLeftOpenIsClosedAndReported)
+{
+    TempDir dir;
+    auto cabs = MakeCabinets(dir.Path(), {{"a.txt", "a"}, {"kept.txt", "kept"}, {"c.txt", "c"}});
+    ASSERT_TRUE(UnloadCabinetLibrary());
+    CabIntfSeam::SetLibraryPath(ExeDir() + "forgetfulcab.dll");
+    {
+        TSTCabReader reader(nullptr);
+        auto e = Raised<ESTCabinet>([&] { reader.Extract(cabs[0], dir.Path() + "out", 0); });
+        EXPECT_EQ(e.ErrorCode, FDIERROR_CORRUPT_CABINET);
+        EXPECT_EQ(HeldOpen(dir.Path() + "out\\"), std::vector<std::string>{});
+        EXPECT_EQ(ReadFile(dir.Path() + "out\\c.txt"), "c");
+    }
+    EXPECT_TRUE(UnloadCabinetLibrary());
+    CabIntfSeam::SetLibraryPath("");
 }
