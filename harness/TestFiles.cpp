@@ -7,21 +7,6 @@
 #include "core/Handle.h"
 #include "core/Strings.h"
 
-namespace {
-std::string CurrentDirectory()
-{
-    std::vector<char> buffer(MAX_PATH);
-    for (;;) {
-        DWORD n = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
-        if (n == 0)
-            throw std::runtime_error("cannot read the current directory");
-        if (n < buffer.size())
-            return std::string(buffer.data(), n);
-        buffer.resize(n);
-    }
-}
-} // namespace
-
 TempDir::TempDir()
 {
     char base[MAX_PATH];
@@ -40,6 +25,21 @@ TempDir::~TempDir()
 {
     RemoveTree(FPath);
 }
+
+namespace {
+std::string CurrentDirectory()
+{
+    std::vector<char> buffer(MAX_PATH);
+    for (;;) {
+        DWORD n = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+        if (n == 0)
+            throw std::runtime_error("cannot read the current directory");
+        if (n < buffer.size())
+            return std::string(buffer.data(), n);
+        buffer.resize(n);
+    }
+}
+} // namespace
 
 CurrentDirectoryScope::CurrentDirectoryScope(const std::string& dir) : FSaved(CurrentDirectory())
 {
@@ -109,18 +109,16 @@ void RemoveEntries(const std::string& dir)
 
 void RemoveTree(const std::string& dir)
 {
-    // A directory that is the process's current directory, or holds it,
-    // cannot be removed: the chooser's lists leave the current directory
-    // where they last looked. Step out to the tree's parent first.
-    std::string tree = IncludeTrailingBackslash(dir), current;
-    try {
-        current = IncludeTrailingBackslash(CurrentDirectory());
-    } catch (const std::exception&) {
-        // Unknown: leave the current directory alone.
-    }
-    if (current.size() >= tree.size() && SameText(current.substr(0, tree.size()), tree))
-        SetCurrentDirectoryA(ExtractFilePath(tree.substr(0, tree.size() - 1)).c_str());
     RemoveEntries(dir);
+    // The process's current directory cannot be removed, nor a directory
+    // that holds it, whatever name it was entered by (a drive letter or a
+    // share on the folder): the chooser's lists leave it where they last
+    // looked. Step out to the tree's parent and try again.
+    if (DirectoryExists(dir)) {
+        std::string tree = IncludeTrailingBackslash(dir);
+        SetCurrentDirectoryA(ExtractFilePath(tree.substr(0, tree.size() - 1)).c_str());
+        RemoveEntries(dir);
+    }
 }
 
 std::string ExeDir()
