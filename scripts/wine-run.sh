@@ -17,6 +17,10 @@ here=$(cd "$(dirname "$0")" && pwd)
 export KLP_WINEPREFIX="${KLP_WINEPREFIX:-$PWD/wineprefix}"
 "$here/prepare-prefix.sh" || exit 1
 source "$here/wine-env.sh"
+# The program starts in a short folder of the prefix, C:\work, the same from
+# every checkout: nothing a test sees of its current directory depends on
+# where the checkout lies. (ctest hands over the program by its full path.)
+mkdir -p "$WINEPREFIX/drive_c/work" && cd "$WINEPREFIX/drive_c/work" || exit 1
 out=$(mktemp)
 trap 'rm -f "$out"' EXIT
 limit=()
