@@ -341,9 +341,11 @@ void TDirectoryListBox::DrawItem(int anIndex, const RECT& aRect, HDC aDc, TOwner
     int indent = anIndex * 4 + 2;
     int glyphWidth = 16;
     if (const TGlyph* glyph = LineGlyph(anIndex)) {
-        // Sub-directories sit one step below the directory they are in.
+        // Sub-directories sit one step below the directory they are in. The
+        // levels are counted after the drive part, so that the backslashes of
+        // \\server\share do not push them further right than under C:.
         if (glyph == FClosedGlyph.get())
-            indent = (PathLevel(FCurrentDir) + 1) * 4 + 2;
+            indent = (PathLevel(FCurrentDir.substr(DrivePart(FCurrentDir).size())) + 1) * 4 + 2;
         glyphWidth = glyph->Width();
         glyph->Draw(aDc, aRect.left + indent, (aRect.top + aRect.bottom - glyph->Height()) / 2);
     }
