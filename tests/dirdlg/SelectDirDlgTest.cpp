@@ -95,9 +95,11 @@ protected:
     }
     std::string Alpha() const { return Root.Path() + "alpha"; }
 
+    // Declared first, removed last: the seam's scope has put the current
+    // directory back by then, so nothing keeps the folder.
+    TempDir Root;
     TDirSystemScope Seam;
     ErrorRecorder Errors;
-    TempDir Root;
 };
 } // namespace
 
@@ -380,6 +382,8 @@ TEST_F(Chooser, TheChooserAlwaysOpensWhereItCanListKeepingTheStartText)
         EXPECT_TRUE(SamePath(row.ListsAt, Cwd())) << "the process stays where the chooser left it: " << Cwd();
     }
     EXPECT_TRUE(Errors.Shown.empty());
+    // Out of the drive's and the share's folders before they go.
+    ASSERT_TRUE(SetCurrentDirectoryA(Root.Path().c_str()));
 }
 
 TEST_F(Chooser, OkReturnsTheTypedTextOrTheListsDirectoryAndCancelChangesNothing)
