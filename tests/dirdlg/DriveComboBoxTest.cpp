@@ -294,6 +294,8 @@ TEST_F(DriveList, AFailedDriveChangeLeavesTheSelectionAndPickingAgainRetries)
 {
     TTestDrive cd(DRIVE_CDROM, "Disc");
     ASSERT_NE(0, cd.Letter());
+    // The drive is entered below: left again before its folder goes.
+    CurrentDirectoryScope back(".");
     InstallFakeDrives();
     FakeDrives().NotReady = std::string(1, cd.Letter());
     Make();
@@ -325,6 +327,8 @@ TEST_F(DriveList, ALinkedDirectoryListFollowsTheDriveBothWaysAndIsForgottenWhenD
     TTestDrive fixed(DRIVE_FIXED, "Data"), cd(DRIVE_CDROM, "Disc");
     ASSERT_NE(0, cd.Letter());
     ASSERT_TRUE(CreateDirectoryA((fixed.Folder() + "sub").c_str(), nullptr));
+    // The drives are entered below: left again before their folders go.
+    CurrentDirectoryScope back(".");
     InstallFakeDrives();
     Make();
     Drives->SetDirList(Host->Dirs);

@@ -135,4 +135,6 @@ TEST_F(BrowseButton, TheChooserOpensAgainAfterTheFolderItWasLeftInWentAway)
         ASSERT_TRUE(Closed(chooser));
         EXPECT_EQ(start, WindowText(Destination));
     }
+    // The installer is still in the scratch folder: it ends before the folder goes.
+    Process->Terminate();
 }
