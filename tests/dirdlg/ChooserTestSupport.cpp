@@ -213,6 +213,15 @@ HWND FindOwn(const char* aCaption)
 }
 } // namespace
 
+char MissingDriveLetter()
+{
+    DWORD used = GetLogicalDrives();
+    for (char c = 'Q'; c <= 'Y'; ++c)
+        if (!(used & (1u << (c - 'A'))))
+            return c;
+    return 0;
+}
+
 TTestDrive::TTestDrive(UINT aKind, const std::string& aLabel)
 {
     if (!aLabel.empty())

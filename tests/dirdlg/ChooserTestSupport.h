@@ -35,6 +35,9 @@ private:
     char FLetter = 0;
 };
 
+// A letter from Q to Y that names no drive now; 0 when all do.
+char MissingDriveLetter();
+
 // A UNC share \\klpserver\<name> on a scratch folder: a link under the
 // prefix's dosdevices\unc folder, removed with the object.
 class TTestShare {

@@ -306,11 +306,7 @@ TEST_F(Chooser, TheChooserAlwaysOpensWhereItCanListKeepingTheStartText)
     TTestDrive cd(DRIVE_CDROM, "Disc");
     ASSERT_NE(0, cd.Letter());
     ASSERT_TRUE(CreateDirectoryA((cd.Folder() + "sub").c_str(), nullptr));
-    DWORD used = GetLogicalDrives();
-    char missing = 0;
-    for (char c = 'Q'; c <= 'Y' && !missing; ++c)
-        if (!(used & (1u << (c - 'A'))))
-            missing = c;
+    const char missing = MissingDriveLetter();
     ASSERT_NE(0, missing);
     TTestShare share("ChooserStart");
     ASSERT_TRUE(CreateDirectoryA((share.Folder() + "sub").c_str(), nullptr));
@@ -384,6 +380,40 @@ TEST_F(Chooser, TheChooserAlwaysOpensWhereItCanListKeepingTheStartText)
     EXPECT_TRUE(Errors.Shown.empty());
     // Out of the drive's and the share's folders before they go.
     ASSERT_TRUE(SetCurrentDirectoryA(Root.Path().c_str()));
+}
+
+// ChosenDir written on a dialog that is open: the lists move where they can,
+// and otherwise stay with the drive list and the process.
+TEST_F(Chooser, WritingChosenDirMovesTheListsOnlyWhereTheyCanGo)
+{
+    TTestShare share("ChosenDir");
+    InstallFakeDrives();
+    const std::string locked = Root.Path() + "locked";
+    ASSERT_TRUE(CreateDirectoryA(locked.c_str(), nullptr));
+    FakeDrives().Unlisted = locked;
+    std::unique_ptr<TSelectDirDlg> dialog = NewSelectDirDlg(Alpha(), bdEditablePath, 0, 96);
+    struct {
+        std::string Value;
+        std::string ListsAt;
+    } const rows[] = {
+        {Alpha() + "\\beta\\missing", Alpha() + "\\beta"},
+        {std::string(1, MissingDriveLetter()) + ":\\nowhere", Alpha() + "\\beta"}, // no such drive
+        {locked, Alpha() + "\\beta"},                                              // can be entered, not listed
+        {"", Alpha() + "\\beta"},
+        {share.Path() + "\\x", share.Path()},
+        {Alpha(), Alpha()},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Value);
+        dialog->SetChosenDir(row.Value);
+        EXPECT_TRUE(SamePath(row.ListsAt, dialog->DirList->CurrentDir())) << dialog->DirList->CurrentDir();
+        EXPECT_TRUE(SamePath(row.ListsAt, dialog->FileList->ListedDir())) << dialog->FileList->ListedDir();
+        EXPECT_EQ(toupper(PathDriveLetter(row.ListsAt)), toupper(dialog->DriveList->SelectedDrive()));
+        EXPECT_TRUE(SamePath(row.ListsAt, Cwd())) << Cwd();
+        EXPECT_EQ(row.Value, dialog->DirEdit->Text());
+    }
+    dialog.reset();
+    EXPECT_TRUE(Errors.Shown.empty());
 }
 
 TEST_F(Chooser, OkReturnsTheTypedTextOrTheListsDirectoryAndCancelChangesNothing)
