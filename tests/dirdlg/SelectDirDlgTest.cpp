@@ -315,7 +315,9 @@ TEST_F(Chooser, TheChooserAlwaysOpensWhereItCanListKeepingTheStartText)
     const std::string cwd = NoSlashAtEnd(Root.Path());
     const std::string locked = Root.Path() + "locked";
     ASSERT_TRUE(CreateDirectoryA(locked.c_str(), nullptr));
-    const std::string systemRoot = "C:\\";
+    char windows[MAX_PATH + 1] = {};
+    ASSERT_GT(GetSystemWindowsDirectoryA(windows, sizeof windows), 3u);
+    const std::string systemRoot = std::string(windows, 3);
     const std::string driveRoot = Root.Path().substr(0, 3);
 
     struct {
