@@ -304,6 +304,18 @@ TEST(MainWindow, BrowseButtonRunsTheChooserAndTakesOnlyAnAcceptedChoice)
     choose("C:\\Chosen place\\", sdOK);
     EXPECT_EQ("C:\\Chosen place\\", form.eDestination->Text());
     EXPECT_TRUE(errors.Shown.empty());
+
+    // A chooser that cannot open (no drive can be listed, down to the
+    // system's) shows its error and leaves the field alone.
+    TDirSystemScope seam;
+    InstallFakeDrives();
+    FakeDrives().NotReady = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    SendMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(idBrowseButton, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(form.ToolBar1->Handle()));
+    Pump();
+    EXPECT_EQ(nullptr, FindOwnWindow("Select Directory"));
+    EXPECT_EQ(std::vector<std::string>{"Drive C: has no medium or is not ready."}, errors.Shown);
+    EXPECT_EQ("C:\\Chosen place\\", form.eDestination->Text());
 }
 
 TEST(MainWindow, CreationProposesTheDefaultsWithoutAnEarlierInstallation)
