@@ -219,9 +219,13 @@ TRefusalRun::TRefusalRun(const TRefusalRow& aRow, const std::string& aKitDir, co
     } else if (name == "a damaged previous-cabinet name") {
         // The name runs on through 33 KB of the header, control characters
         // included; the message quotes its first 260 bytes.
-        raw.Previous = "\x01\x1F" + std::string(33000, 'A');
+        // (Words, so that the message box can wrap the quote.)
+        std::string words;
+        while (words.size() < 33000)
+            words += "header data ";
+        raw.Previous = "\x01\x1F" + words;
         FMessage =
-            "Cabinet Kelpa.cab is not the first of its set: start with \\x01\\x1F" + std::string(258, 'A') + "...";
+            "Cabinet Kelpa.cab is not the first of its set: start with \\x01\\x1F" + words.substr(0, 258) + "...";
     } else if (name == "too little space, in megabytes") {
         raw.Files = {{"Kelpa.EXE", NoiseBytes(2 * MiB, 32)}, {"Kelpa.ini", "[Editor]\r\n"}};
         // 2 MiB and one 4 KiB cluster, against the whole 1 MiB volume.
