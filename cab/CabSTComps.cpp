@@ -364,10 +364,16 @@ bool TSTCabReader::OpenDestination(TOpenFile& aFile)
         }
 
         // Something is there: it stays untouched until its replacement is complete.
+        const bool keepReadOnly = Options & CabReaderOption(croDontOverwriteReadOnlyFiles);
         DWORD attrs = 0;
         switch (CabFileInspectExisting(aFile.DstName.c_str(), attrs, error)) {
         case TCabExistingFile::cefGone: continue; // removed meanwhile: made anew
-        case TCabExistingFile::cefInUse: RaiseInUse(aFile.DstName);
+        case TCabExistingFile::cefInUse:
+            // A file that is kept anyway may be in use.
+            attrs = GetFileAttributesA(aFile.DstName.c_str());
+            if (keepReadOnly && attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY))
+                return false;
+            RaiseInUse(aFile.DstName);
         case TCabExistingFile::cefFailed:
             if (OpenDevice(aFile))
                 return true;
@@ -376,7 +382,7 @@ bool TSTCabReader::OpenDestination(TOpenFile& aFile)
         }
         if (attrs & FILE_ATTRIBUTE_DIRECTORY)
             RaiseCabError(FDIERROR_TARGET_FILE, ERROR_ACCESS_DENIED);
-        if ((attrs & FILE_ATTRIBUTE_READONLY) && (Options & CabReaderOption(croDontOverwriteReadOnlyFiles)))
+        if ((attrs & FILE_ATTRIBUTE_READONLY) && keepReadOnly)
             return false;
         const std::string dir = ExtractFilePath(aFile.DstName);
         for (int tries = 0; tries < 16; ++tries) {
