@@ -190,6 +190,8 @@ std::vector<TRefusalRow> RefusalRows()
         {"a file in a folder the cabinet lacks", 0, false},
         {"a file table past the end", 0, false},
         {"a missing next cabinet", 0, false},
+        {"a next cabinet held open by another program", 0, false},
+        {"a next cabinet that is no cabinet", 0, false},
         {"a damaged previous-cabinet name", 0, false},
         {"too little space, in megabytes", MiB, false},
         {"too little space, in kilobytes", 512 * 1024, false},
@@ -241,16 +243,27 @@ TRefusalRun::TRefusalRun(const TRefusalRow& aRow, const std::string& aKitDir, co
         FMessage = "New files cannot be written to the folder " + ExtractFileDir(ExtractFilePath(aDest)) +
                    ": access is denied. Choose another destination folder, or start the installer as administrator";
     }
-    if (name == "a missing next cabinet") {
+    if (name.find("next cabinet") != std::string::npos) {
+        // A set of three in which no file crosses a boundary: the library
+        // would unpack the first two before it met the third.
         TFixtureSet set;
         set.CabinetPerFile = true;
         set.NamePattern = "Kelpa%d.cab";
         std::vector<std::string> cabinets =
             MakeCabinets(aKitDir, {{"one.bin", "1"}, {"two.bin", "2"}, {"three.bin", "3"}}, set);
-        if (cabinets.size() != 3 || !DeleteFileA(cabinets[2].c_str()))
-            throw std::runtime_error("cannot make a set with a missing member");
+        if (cabinets.size() != 3)
+            throw std::runtime_error("cannot make a set of three");
         FCabinet = "Kelpa1.cab";
-        FMessage = "Cabinet not found [0x0001].\r\n" + SysErrorMessage(ERROR_FILE_NOT_FOUND) + " [0x0002].";
+        if (name == "a missing next cabinet") {
+            DeleteFileA(cabinets[2].c_str());
+            FMessage = "Cabinet not found [0x0001].\r\n" + SysErrorMessage(ERROR_FILE_NOT_FOUND) + " [0x0002].";
+        } else if (name == "a next cabinet held open by another program") {
+            FHeld.reset(CreateFileA(cabinets[2].c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+            FMessage = "Cabinet not found [0x0001].\r\n" + SysErrorMessage(ERROR_SHARING_VIOLATION) + " [0x0020].";
+        } else {
+            WriteFile(cabinets[2], "this is plain text, not a cabinet at all, long enough for a header");
+            FMessage = "Cabinet file does not have the correct format [0x0002]";
+        }
     } else {
         WriteFile(aKitDir + FCabinet, RawCabinetBytes(raw));
     }

@@ -91,6 +91,7 @@ public:
 private:
     std::string FDest, FCabinet, FMessage;
     std::vector<std::string> FListing;
+    FileHandle FHeld;
 };
 
 // The message as the installer's message box shows it: a full stop appended
