@@ -8,6 +8,7 @@
 #include "cab/CabNames.h"
 #include "cab/CabSetPlace.h"
 #include "core/FileSystem.h"
+#include "core/Handle.h"
 #include "core/Strings.h"
 #include "res/CabMessages.h"
 
@@ -51,6 +52,34 @@ bool StartsLaterInSet(const std::string& aCabFile)
 {
     std::optional<TCabSetPlace> place = ReadCabSetPlace(aCabFile);
     return place && place->HasPrevious;
+}
+
+// The bytes the files in aCabFile's file table hold, those continued from an
+// earlier cabinet left out; 0 when the table cannot be read.
+uint64_t StoredBytes(const std::string& aCabFile)
+{
+    FileHandle file(CreateFileA(aCabFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    std::vector<unsigned char> bytes(36);
+    DWORD got = 0;
+    if (!file || !ReadFile(file.get(), bytes.data(), 36, &got, nullptr) || got != 36)
+        return 0;
+    auto u16 = [&](size_t at) { return static_cast<uint32_t>(bytes[at] | bytes[at + 1] << 8); };
+    auto u32 = [&](size_t at) { return u16(at) | u16(at + 2) << 16; };
+    uint32_t count = u16(28);
+    SetFilePointer(file.get(), static_cast<LONG>(u32(16)), nullptr, FILE_BEGIN);
+    bytes.assign(count * 272u, 0);
+    if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr))
+        return 0;
+    uint64_t total = 0;
+    for (size_t at = 0; count > 0 && at + 16 < got; --count) {
+        if (u16(at + 8) < 0xFFFD || u16(at + 8) == 0xFFFE)
+            total += u32(at);
+        at += 16;
+        while (at < got && bytes[at] != 0)
+            ++at;
+        ++at;
+    }
+    return total;
 }
 
 } // namespace
@@ -114,6 +143,10 @@ void TSTCabReader::Extract(const std::string& aCabFileName, const std::string& a
     if (std::optional<std::string> unsafe = UnsafeNextCabinetName(FCabFileName, !(aFlags & cefSingleCabinet)))
         RaiseUnsafeName(*unsafe);
     FKnownDir.clear();
+    FProgressDone = 0;
+    FProgressTotal = OnProgress ? StoredBytes(FCabFileName) : 0;
+    if (OnProgress)
+        OnProgress(this, 0, FProgressTotal);
 
     std::string current = FCabFileName;
     while (!current.empty()) {
@@ -325,6 +358,9 @@ INT_PTR TSTCabReader::NotifyCloseFile(TFDINOTIFICATION& n, bool& anAbort)
         FOpenFiles.erase(FOpenFiles.begin() + index);
         dst = file.DstName;
         FinishFile(file, n.hf, LastWriteError, n);
+        FProgressDone += static_cast<uint32_t>(file.Size);
+        if (OnProgress)
+            OnProgress(this, FProgressDone, FProgressTotal);
     } else {
         int32_t ignored = 0;
         CabFileClose(n.hf, ignored);

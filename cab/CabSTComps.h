@@ -66,6 +66,12 @@ public:
     TSTCabReaderCloseFileEvent OnCloseFile;
     TSTCabReaderNextCabinetEvent OnNextCabinet;
     TSTCabReaderUnrecognizedNotifyEvent OnUnrecognizedNotify;
+    // Bytes written so far of the total the check before writing found. Called on
+    // the thread that runs Extract: once with aDone 0 before the first file, and as
+    // data is written (at least at every notification). An exception the handler
+    // raises stops the run like any failure: the file being written is discarded.
+    using TSTCabReaderProgressEvent = std::function<void(TSTCabReader* Sender, uint64_t aDone, uint64_t aTotal)>;
+    TSTCabReaderProgressEvent OnProgress;
 
 private:
     friend INT_PTR __cdecl CabNotify(TFDINOTIFICATIONTYPE, TFDINOTIFICATION*) noexcept;
@@ -119,4 +125,7 @@ private:
     // The last converted stamp: files of one cabinet share few date/time pairs.
     TCabStampTimes FStampTimes;
     ExceptionSlot FPending;
+    // Bytes of the files finished so far, and of all the first cabinet holds.
+    uint64_t FProgressDone = 0;
+    uint64_t FProgressTotal = 0;
 };
