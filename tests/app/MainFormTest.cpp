@@ -236,8 +236,8 @@ namespace {
 // Every colour of the logo bitmap the program carries.
 std::set<COLORREF> LogoColours()
 {
-    BitmapHandle logo(static_cast<HBITMAP>(
-        LoadImageA(GetModuleHandleA(nullptr), "LOGO", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    BitmapHandle logo(
+        static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), "LOGO", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     BITMAP info{};
     GetObjectA(logo.get(), sizeof info, &info);
     BITMAPINFO format{};
