@@ -232,6 +232,33 @@ TEST(MainWindow, EverythingScaledBy125PercentAt120Dpi)
     EXPECT_EQ(ChildRect(form.cbSource->Handle()).left, 20);
 }
 
+// The progress bar waits hidden under the logo, inside the window, where it
+// covers no other control when the run shows it.
+TEST(MainWindow, TheProgressBarWaitsHiddenWhereItCoversNothing)
+{
+    ErrorRecorder errors;
+    for (int dpi : {96, 144}) {
+        SCOPED_TRACE(dpi);
+        auto scale = [dpi](int v) { return MulDiv(v, dpi, 96); };
+        TfKLPInst form(nullptr, dpi);
+        HWND bar = GetDlgItem(form.Handle(), idProgress);
+        ASSERT_EQ(bar, form.ProgressBar1->Handle());
+        EXPECT_FALSE(GetWindowLongA(bar, GWL_STYLE) & WS_VISIBLE);
+        RECT r = ChildRect(bar), client, overlap;
+        EXPECT_EQ(r.left, scale(288));
+        EXPECT_EQ(r.top, scale(88));
+        EXPECT_EQ(r.right - r.left, scale(169));
+        EXPECT_EQ(r.bottom - r.top, scale(17));
+        GetClientRect(form.Handle(), &client);
+        EXPECT_TRUE(IntersectRect(&overlap, &r, &client) && EqualRect(&overlap, &r));
+        for (HWND child = GetWindow(form.Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            RECT other = ChildRect(child);
+            EXPECT_TRUE(child == bar || !IntersectRect(&overlap, &r, &other))
+                << "covers control " << GetDlgCtrlID(child);
+        }
+    }
+}
+
 namespace {
 // Every colour of the logo bitmap the program carries.
 std::set<COLORREF> LogoColours()
