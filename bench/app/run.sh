@@ -27,8 +27,12 @@ source "$root/scripts/wine-env.sh"
 source "$root/scripts/virtual-display.sh"
 start_virtual_display "$build/bench-x"
 wineserver -p >/dev/null 2>&1 || true
+out="$work/progress-out"
 for set in large many; do
     echo "== set $set ($set.cab)"
-    wine "$(winpath "$build/bench/app/progress_bench.exe")" "$(winpath "$work/$set.cab")" \
-        "$(winpath "$work/progress-out")" "$rounds" </dev/null 2>/dev/null
+    rm -rf "$out"
+    mkdir -p "$out"
+    wine "$(winpath "$build/bench/app/progress_bench.exe")" "$(winpath "$work/$set.cab")" "$(winpath "$out")" \
+        "$rounds" </dev/null 2>/dev/null
 done
+rm -rf "$out"
