@@ -188,6 +188,7 @@ void TfKLPInst::BeginRun()
 {
     FProgress.Reset();
     FRunning = true;
+    FCloseAfterRun = false;
     FFocusBeforeRun = GetFocus();
     SetInputsEnabled(false);
     // On the window itself, Esc still reaches Cancel and Enter presses nothing.
