@@ -10,6 +10,7 @@
 #include "cab/CabNames.h"
 #include "cab/CabSetPlace.h"
 #include "core/FileSystem.h"
+#include "core/Handle.h"
 #include "core/Strings.h"
 #include "res/CabMessages.h"
 

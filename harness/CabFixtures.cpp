@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <fci.h>
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <stdexcept>
@@ -182,6 +183,68 @@ std::vector<std::string> MakeCabinets(const std::string& dir, const std::vector<
     if (cabinets.empty())
         throw std::runtime_error("no cabinet was written for " + dir + options.NamePattern);
     return cabinets;
+}
+
+namespace {
+void Put16(std::string& out, uint32_t value)
+{
+    out += static_cast<char>(value & 0xFF);
+    out += static_cast<char>(value >> 8 & 0xFF);
+}
+void Put32(std::string& out, uint32_t value)
+{
+    Put16(out, value & 0xFFFF);
+    Put16(out, value >> 16);
+}
+} // namespace
+
+void MakeStoredCabinet(const std::string& path, const std::vector<TFixtureFile>& files, uint16_t setID)
+{
+    constexpr uint32_t HeaderSize = 36, FolderSize = 8, BlockSize = 32768, BlockHeaderSize = 8;
+    std::string data, table;
+    for (const TFixtureFile& f : files) {
+        Put32(table, static_cast<uint32_t>(f.Content.size()));
+        Put32(table, static_cast<uint32_t>(data.size())); // offset in the one folder
+        Put16(table, 0);
+        Put16(table, f.Date);
+        Put16(table, f.Time);
+        Put16(table, f.Attrs | (f.Exec ? 0x40 : 0));
+        table += f.StoredName + '\0';
+        data += f.Content;
+    }
+    uint32_t blocks = static_cast<uint32_t>((data.size() + BlockSize - 1) / BlockSize);
+    uint32_t firstBlock = HeaderSize + FolderSize + static_cast<uint32_t>(table.size());
+    std::string cab = "MSCF";
+    Put32(cab, 0);
+    Put32(cab, firstBlock + blocks * BlockHeaderSize + static_cast<uint32_t>(data.size()));
+    Put32(cab, 0);
+    Put32(cab, HeaderSize + FolderSize); // the file table
+    Put32(cab, 0);
+    cab += "\x03\x01"; // format 1.3
+    Put16(cab, 1);     // folders
+    Put16(cab, static_cast<uint32_t>(files.size()));
+    Put16(cab, 0); // no flags: no set neighbours, no reserve
+    Put16(cab, setID);
+    Put16(cab, 0);
+    Put32(cab, firstBlock);
+    Put16(cab, blocks);
+    Put16(cab, 0); // stored
+    cab += table;
+    for (size_t at = 0; at < data.size(); at += BlockSize) {
+        uint32_t size = static_cast<uint32_t>(std::min<size_t>(BlockSize, data.size() - at));
+        Put32(cab, 0); // no checksum
+        Put16(cab, size);
+        Put16(cab, size);
+        cab.append(data, at, size);
+    }
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    bool ok = file != INVALID_HANDLE_VALUE &&
+              WriteFile(file, cab.data(), static_cast<DWORD>(cab.size()), &written, nullptr) && written == cab.size();
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    if (!ok)
+        throw std::runtime_error("cannot write " + path);
 }
 
 std::string NoiseBytes(size_t count, uint32_t seed)

@@ -116,6 +116,7 @@ TComponent* TForm::CreateOfKind(const TControlDescription& d)
     case TControlKind::ckToolBar: return NewComponent<TToolBar>(*this, d);
     case TControlKind::ckToolButton: return NewComponent<TToolButton>(*this, d);
     case TControlKind::ckImageList: return NewComponent<TImageList>(*this, d);
+    case TControlKind::ckProgressBar: return NewComponent<TProgressBar>(*this, d);
     }
     throw EInvalidOperation(std::string("Component '") + d.Name + "' has neither a field nor a kind");
 }
@@ -311,6 +312,8 @@ void TForm::Hide()
 
 void TForm::Close()
 {
+    if (!CloseQuery())
+        return;
     if (FModal)
         ModalResult = mrCancel;
     else if (Application.MainForm() == this)
