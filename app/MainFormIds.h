@@ -16,4 +16,5 @@ enum TMainFormId : int {
     idDestinationLabel = 109,
     idBevel = 110,
     idBrowseButton = 111, // command id of ToolButton1 inside ToolBar1
+    idProgress = 112,
 };

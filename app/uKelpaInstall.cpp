@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 #include <iterator>
+#include <utility>
 
 #include "app/InstallDefaults.h"
 #include "app/MainFormIds.h"
@@ -13,6 +14,7 @@
 #include "core/FileSystem.h"
 #include "core/Strings.h"
 #include "dirdlg/SelectDirDlg.h"
+#include "ui/Application.h"
 
 TfKLPInst* fKLPInst = nullptr;
 
@@ -49,6 +51,8 @@ const TControlDescription kMainControls[] = {
      .Text = "&Install", .TabOrder = 6, .Options = coDefault, .OnClick = HandlerOf<&F::bOKClick>},
     {.Name = FieldOf<&F::bCancel>, .Id = idCancel, .Left = 392, .Top = 112, .Width = 65,
      .Height = 25, .Text = "&Cancel", .TabOrder = 7, .Options = coCancel, .OnClick = HandlerOf<&F::bCancelClick>},
+    {.Name = FieldOf<&F::ProgressBar1>, .Id = idProgress, .Left = 288, .Top = 88, .Width = 169, .Height = 17,
+     .Options = coHidden},
     {.Name = FieldOf<&F::CabRead>},
 };
 
@@ -66,6 +70,9 @@ const TFormDescription kMainForm = {
     .OnCreate = HandlerOf<&F::FormCreate>,
 };
 // clang-format on
+
+// Posted by the unpacking thread when the percentage changed.
+constexpr UINT WM_RUNPROGRESS = WM_APP + 1;
 } // namespace
 
 const TFormDescription& MainFormDescription()
@@ -79,6 +86,13 @@ TfKLPInst::TfKLPInst(TComponent* anOwner, int aPixelsPerInch) : TForm(anOwner, a
     StartMenuFolder = StartMenuDirectory;
     DesktopFolder = DesktopDirectory;
     Panel1->Color = RGB(255, 255, 255);
+    // On the unpacking thread: a cancel asked for stops the run here, and
+    // the window hears of a new percentage by a posted message.
+    CabRead->OnProgress = [this](TSTCabReader*, uint64_t aDone, uint64_t aTotal) {
+        FProgress.CheckCancel();
+        if (FProgress.Report(aDone, aTotal))
+            PostMessageA(Handle(), WM_RUNPROGRESS, 0, 0);
+    };
     DoCreate();
 }
 
@@ -102,6 +116,10 @@ void TfKLPInst::FormCreate(TComponent*)
 
 void TfKLPInst::bOKClick(TComponent*)
 {
+    // A click that waited in the queue during the run, or one while the
+    // success box is shown, starts nothing.
+    if (FRunning || FInstalled)
+        return;
     // An empty field would report success with nothing installed, or unpack
     // into the root of the current drive: refuse before anything is touched.
     if (cbSource->Text().empty())
@@ -113,20 +131,104 @@ void TfKLPInst::bOKClick(TComponent*)
     // never against the current directory; the field keeps what was typed.
     std::string destination = DestinationLocation(eDestination->Text(), ModuleFileName());
     std::string cabFileName = ArchiveLocation(cbSource->Text(), ModuleFileName());
-    CabRead->Extract(cabFileName, IncludeTrailingBackslash(destination), 0);
-    // The shortcuts get the same full path, in the form typed (with or without
-    // a final backslash): that form decides their working directory.
-    if (cStart->Checked())
-        CreateShortcut(ShortcutFileIn(StartMenuFolder(), StartMenuMissingMessage), destination);
-    if (cDesk->Checked())
-        CreateShortcut(ShortcutFileIn(DesktopFolder(), DesktopMissingMessage), destination);
+    BeginRun();
+    try {
+        Application.RunInBackground([&] { CabRead->Extract(cabFileName, IncludeTrailingBackslash(destination), 0); });
+        EndProgress();
+        // On this thread, whose apartment the shell's link object expects. The
+        // shortcuts get the same full path, in the form typed (with or without
+        // a final backslash): that form decides their working directory.
+        if (cStart->Checked())
+            CreateShortcut(ShortcutFileIn(StartMenuFolder(), StartMenuMissingMessage), destination);
+        if (cDesk->Checked())
+            CreateShortcut(ShortcutFileIn(DesktopFolder(), DesktopMissingMessage), destination);
+    } catch (...) {
+        EndRun();
+        if (!std::exchange(FCloseAfterRun, false))
+            throw;
+        // The window was closed during the run: say why the run stopped, as
+        // the loop would, then close.
+        Application.HandleException(std::current_exception());
+        Close();
+        return;
+    }
+    FRunning = false;
+    FInstalled = true;
     MessageBoxA(nullptr, "Kelpa editor was installed", "", MB_OK | MB_ICONINFORMATION);
     Close();
 }
 
 void TfKLPInst::bCancelClick(TComponent*)
 {
+    if (FRunning) {
+        FProgress.RequestCancel();
+        return;
+    }
     Close();
+}
+
+bool TfKLPInst::CloseQuery()
+{
+    if (!FRunning)
+        return true;
+    FCloseAfterRun = true;
+    FProgress.RequestCancel();
+    return false;
+}
+
+void TfKLPInst::SetInputsEnabled(bool anEnabled)
+{
+    for (TWinControl* input : {static_cast<TWinControl*>(cbSource), static_cast<TWinControl*>(eDestination),
+                               static_cast<TWinControl*>(ToolBar1), static_cast<TWinControl*>(cStart),
+                               static_cast<TWinControl*>(cDesk), static_cast<TWinControl*>(bOK)})
+        input->SetEnabled(anEnabled);
+}
+
+void TfKLPInst::BeginRun()
+{
+    FProgress.Reset();
+    FRunning = true;
+    FCloseAfterRun = false;
+    FFocusBeforeRun = GetFocus();
+    SetInputsEnabled(false);
+    // On the window itself, Esc still reaches Cancel and Enter presses nothing.
+    ::SetFocus(Handle());
+    ProgressBar1->SetPosition(0);
+    ProgressBar1->SetVisible(true);
+}
+
+void TfKLPInst::ShowProgress(int aPercent)
+{
+    ProgressBar1->SetPosition(aPercent);
+    SetText(ProgressCaption(aPercent, kMainForm.Caption));
+    Application.SetTaskbarCaption(ProgressCaption(aPercent, Application.Title()));
+}
+
+void TfKLPInst::EndProgress()
+{
+    ProgressBar1->SetVisible(false);
+    SetText(kMainForm.Caption);
+    Application.SetTaskbarCaption("");
+}
+
+void TfKLPInst::EndRun()
+{
+    EndProgress();
+    FRunning = false;
+    SetInputsEnabled(true);
+    if (FFocusBeforeRun && IsWindow(FFocusBeforeRun) && IsWindowEnabled(FFocusBeforeRun))
+        ::SetFocus(FFocusBeforeRun);
+}
+
+LRESULT TfKLPInst::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
+{
+    if (aMsg == WM_RUNPROGRESS) {
+        // One posted before the run ended finds the bar gone.
+        if (ProgressBar1->Visible())
+            ShowProgress(FProgress.Percent());
+        return 0;
+    }
+    return TForm::WndProc(aMsg, wParam, lParam);
 }
 
 void TfKLPInst::Image2Click(TComponent*)
@@ -138,6 +240,8 @@ void TfKLPInst::Image2Click(TComponent*)
 
 void TfKLPInst::ToolButton1Click(TComponent*)
 {
+    if (FRunning || FInstalled)
+        return;
     // A typed directory comes back as typed and is neither confirmed nor
     // created here: the installation creates it.
     std::string directory = eDestination->Text();

@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "app/InstallProgress.h"
 #include "cab/CabSTComps.h"
 #include "ui/ComCtrls.h"
 #include "ui/ExtCtrls.h"
@@ -30,6 +31,8 @@ public:
     TImage* Image2 = nullptr;
     TButton* bOK = nullptr;
     TButton* bCancel = nullptr;
+    // Shown under the logo while the archive is unpacked.
+    TProgressBar* ProgressBar1 = nullptr;
     TSTCabReader* CabRead = nullptr;
 
     // Where the shortcuts go; tests replace them to model a failed lookup.
@@ -38,12 +41,42 @@ public:
 
     // Proposes the destination and lists the archives beside the program.
     void FormCreate(TComponent* Sender);
+    // Unpacks the archive on a thread of its own while the window goes on
+    // answering, showing the progress, with the inputs disabled; then makes
+    // the shortcuts, reports success and closes. Runs once per window.
     void bOKClick(TComponent* Sender);
+    // Closes the window; during a run, asks the run to stop instead.
     void bCancelClick(TComponent* Sender);
     void Image2Click(TComponent* Sender);
     // Lets the user pick the destination in the directory chooser; the field
     // changes only when the chooser is accepted.
     void ToolButton1Click(TComponent* Sender);
+
+    // An installation is under way (from the click until the success box).
+    bool Running() const noexcept { return FRunning; }
+    const TInstallProgress& RunProgress() const noexcept { return FProgress; }
+
+protected:
+    // Closing during a run stops the run; the window closes once its error
+    // has been shown.
+    bool CloseQuery() override;
+    LRESULT WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void BeginRun();
+    void ShowProgress(int aPercent);
+    // The progress bar goes and the captions are restored.
+    void EndProgress();
+    // After a failed or cancelled run: the inputs come back.
+    void EndRun();
+    void SetInputsEnabled(bool anEnabled);
+
+    TInstallProgress FProgress;
+    bool FRunning = false;
+    // The installation succeeded: nothing starts another in this window.
+    bool FInstalled = false;
+    bool FCloseAfterRun = false;
+    HWND FFocusBeforeRun = nullptr;
 };
 
 // The description the main window is built from.

@@ -26,6 +26,10 @@ CabIntfSeam::HeapAlloc HeapAllocFn = &std::malloc;
 // closes only what was opened after it began.
 std::vector<INT_PTR> LibraryFiles;
 
+// The reader's watcher of destination writes, while a walk runs.
+TCabWriteWatchScope::Watcher WriteWatcher = nullptr;
+void* WriteWatchContext = nullptr;
+
 // Runs a file helper the way every file callback does: a fresh error cell,
 // copied into LastFileError when the helper set it.
 template <typename F>
@@ -97,8 +101,23 @@ UINT __cdecl CabReadCallback(INT_PTR aHandle, void* aBuffer, UINT aCount) noexce
     return WithErrorCell([&](int32_t& e) { return CabFileRead(aHandle, aBuffer, aCount, e); });
 }
 
+TCabWriteWatchScope::TCabWriteWatchScope(Watcher aWatcher, void* aContext) noexcept
+    : FOldWatcher(WriteWatcher), FOldContext(WriteWatchContext)
+{
+    WriteWatcher = aWatcher;
+    WriteWatchContext = aContext;
+}
+
+TCabWriteWatchScope::~TCabWriteWatchScope()
+{
+    WriteWatcher = FOldWatcher;
+    WriteWatchContext = FOldContext;
+}
+
 UINT __cdecl CabWriteCallback(INT_PTR aHandle, void* aBuffer, UINT aCount) noexcept
 {
+    if (WriteWatcher && !WriteWatcher(WriteWatchContext, aCount))
+        return static_cast<UINT>(-1);
     int32_t error = 0;
     UINT result = CabFileWrite(aHandle, aBuffer, aCount, error);
     if (error != 0) {

@@ -36,6 +36,23 @@ private:
     size_t FMark;
 };
 
+// Lets the reader watch the destination writes of one walk: told of each
+// block before it is written, the watcher may refuse it, so that a run that
+// was stopped between two notifications writes nothing more. Put around each
+// FDICopy; one extraction at a time, like LastFileError.
+class TCabWriteWatchScope {
+public:
+    using Watcher = bool (*)(void* aContext, UINT aCount) noexcept;
+    TCabWriteWatchScope(Watcher aWatcher, void* aContext) noexcept;
+    TCabWriteWatchScope(const TCabWriteWatchScope&) = delete;
+    TCabWriteWatchScope& operator=(const TCabWriteWatchScope&) = delete;
+    ~TCabWriteWatchScope();
+
+private:
+    Watcher FOldWatcher;
+    void* FOldContext;
+};
+
 // The callbacks handed to FDICreate and FDICopy (C calling convention). None
 // of them lets an exception out: it could not unwind through the library.
 void* __cdecl CabAllocCallback(ULONG aSize) noexcept;

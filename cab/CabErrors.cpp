@@ -39,3 +39,9 @@ ESTCabinet::ESTCabinet(std::string aMessage, int32_t anErrorCode, int32_t anErro
     : Exception(std::move(aMessage)), ErrorCode(anErrorCode), ErrorType(anErrorType), ErrorFlag(true), IsFCI(false)
 {
 }
+
+void RaiseCabError(TFDIERROR aCode, int32_t aSystemError)
+{
+    ERF erf{aCode, aSystemError, TRUE};
+    throw ESTCabinet(erf, false);
+}

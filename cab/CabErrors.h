@@ -27,3 +27,7 @@ public:
     bool ErrorFlag;
     bool IsFCI;
 };
+
+// Raises ESTCabinet as the library reports aCode, with the system's error
+// (0 for none).
+[[noreturn]] void RaiseCabError(TFDIERROR aCode, int32_t aSystemError);

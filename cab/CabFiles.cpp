@@ -1,9 +1,30 @@
 #include "cab/CabFiles.h"
 
+#include <cstring>
+#include <vector>
+
 #include "cab/CabIntfSeam.h"
+#include "core/FileSystem.h"
+#include "core/Strings.h"
 
 namespace {
+
+// One rename that puts the open file aHandle in place of aTarget, replacing
+// it. By handle, so that the file stays open for its last stamp.
+BOOL WINAPI RenameOver(HANDLE aHandle, LPCSTR aTarget)
+{
+    std::wstring target = AnsiToWide(ExpandFileName(aTarget));
+    std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = TRUE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+    std::memcpy(info->FileName, target.c_str(), (target.size() + 1) * sizeof(wchar_t));
+    return SetFileInformationByHandle(aHandle, FileRenameInfo, info, static_cast<DWORD>(buffer.size()));
+}
+
 CabIntfSeam::FileCreator CreateFileFn = &CreateFileA;
+CabIntfSeam::FileReplacer ReplaceFn = &RenameOver;
 
 void StoreError(int32_t& anError)
 {
@@ -24,6 +45,18 @@ FileCreator SetFileCreator(FileCreator aCreator) noexcept
     FileCreator old = CreateFileFn;
     CreateFileFn = aCreator ? aCreator : &CreateFileA;
     return old;
+}
+
+FileReplacer SetFileReplacer(FileReplacer aReplacer) noexcept
+{
+    FileReplacer old = ReplaceFn;
+    ReplaceFn = aReplacer ? aReplacer : &RenameOver;
+    return old;
+}
+
+FileReplacer DefaultFileReplacer() noexcept
+{
+    return &RenameOver;
 }
 } // namespace CabIntfSeam
 
@@ -129,6 +162,16 @@ bool TCabStampTimes::Convert(uint16_t aDate, uint16_t aTime, FILETIME& anUtc)
     return FValid;
 }
 
+namespace {
+// The attribute half of a stamp, by name.
+void StampAttributes(const char* aFileName, uint16_t anAttrs, TCabStampAttrs aMode)
+{
+    DWORD attrs = anAttrs & CabStampedAttributes;
+    if (aMode == TCabStampAttrs::csaAlways || attrs != FILE_ATTRIBUTE_ARCHIVE)
+        SetFileAttributesA(aFileName, attrs);
+}
+} // namespace
+
 void CabFileStampAndClose(INT_PTR aHandle, const char* aFileName, uint16_t aDate, uint16_t aTime, uint16_t anAttrs,
                           TCabStampAttrs aMode, TCabStampTimes* aTimes)
 {
@@ -138,9 +181,80 @@ void CabFileStampAndClose(INT_PTR aHandle, const char* aFileName, uint16_t aDate
         SetFileTime(AsHandle(aHandle), &utc, nullptr, &utc);
     int32_t ignored = 0;
     CabFileClose(aHandle, ignored);
-    DWORD attrs = anAttrs & CabStampedAttributes;
-    if (aMode == TCabStampAttrs::csaAlways || attrs != FILE_ATTRIBUTE_ARCHIVE)
-        SetFileAttributesA(aFileName, attrs);
+    StampAttributes(aFileName, anAttrs, aMode);
+}
+
+INT_PTR CabFileCreateReplacement(const char* aFileName, int32_t& anError)
+{
+    HANDLE h = CreateFileFn(aFileName, GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        StoreError(anError);
+        return -1;
+    }
+    return reinterpret_cast<INT_PTR>(h);
+}
+
+bool CabFileStampAndReplace(INT_PTR aHandle, const char* aTempName, const char* aTarget, DWORD aTargetAttrs,
+                            uint16_t aDate, uint16_t aTime, uint16_t anAttrs, TCabStampTimes* aTimes, int32_t& anError)
+{
+    TCabStampTimes ownTimes;
+    FILETIME utc;
+    const bool stamped = (aTimes ? aTimes : &ownTimes)->Convert(aDate, aTime, utc);
+    if (stamped)
+        SetFileTime(AsHandle(aHandle), &utc, nullptr, &utc);
+    // The new file was just created: it carries exactly the archive bit.
+    StampAttributes(aTempName, anAttrs, TCabStampAttrs::csaNewFile);
+    // Windows refuses to replace a read-only file.
+    const bool clearReadOnly = aTargetAttrs & FILE_ATTRIBUTE_READONLY;
+    if (clearReadOnly)
+        SetFileAttributesA(aTarget, aTargetAttrs & ~FILE_ATTRIBUTE_READONLY);
+    bool replaced = ReplaceFn(AsHandle(aHandle), aTarget);
+    if (!replaced) {
+        StoreError(anError);
+        if (clearReadOnly)
+            SetFileAttributesA(aTarget, aTargetAttrs);
+    } else if (stamped) {
+        SetFileTime(AsHandle(aHandle), &utc, nullptr, &utc);
+    }
+    int32_t ignored = 0;
+    CabFileClose(aHandle, ignored);
+    return replaced;
+}
+
+TCabExistingFile CabFileInspectExisting(const char* aFileName, DWORD& anAttrs, int32_t& anError)
+{
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    HANDLE h = CreateFileFn(aFileName, DELETE | FILE_WRITE_DATA | FILE_READ_ATTRIBUTES, share, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED)
+        h = CreateFileFn(aFileName, DELETE | FILE_READ_ATTRIBUTES, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        switch (error) {
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION: return TCabExistingFile::cefInUse;
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND: return TCabExistingFile::cefGone;
+        default: StoreError(anError); return TCabExistingFile::cefFailed;
+        }
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    bool known = GetFileInformationByHandle(h, &info);
+    if (!known)
+        StoreError(anError);
+    CloseHandle(h);
+    if (!known)
+        return TCabExistingFile::cefFailed;
+    anAttrs = info.dwFileAttributes;
+    return TCabExistingFile::cefFree;
+}
+
+void CabFileDiscard(const char* aFileName) noexcept
+{
+    SetFileAttributesA(aFileName, FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(aFileName);
 }
 
 bool CabFileSetDateTimeAttrs(const char* aFileName, uint16_t aDate, uint16_t aTime, uint16_t anAttrs, int32_t& anError)

@@ -74,5 +74,40 @@ void CabFileStampAndClose(INT_PTR aHandle, const char* aFileName, uint16_t aDate
 // left as it was.
 bool CabFileSetDateTimeAttrs(const char* aFileName, uint16_t aDate, uint16_t aTime, uint16_t anAttrs, int32_t& anError);
 
+// A file that is already there is never overwritten in place: its
+// replacement is written to a new file beside it (made here with write access
+// and the right to be renamed), stamped, and put in place by one rename once
+// it is complete. Until then the old file stays as it was.
+INT_PTR CabFileCreateReplacement(const char* aFileName, int32_t& anError);
+
+// Stamps the complete replacement aHandle, open on aTempName, as
+// CabFileStampAndClose does (times through the handle, attributes by name),
+// then renames it over aTarget, whose read-only bit is cleared for that
+// (aTargetAttrs are its attributes). The times are set again after the
+// rename: NTFS hands a name's old creation time on to a file that takes the
+// name soon after ("tunnelling"). Closes aHandle. False, with anError, when
+// the rename failed: aTarget then has its attributes back and aTempName is
+// still there.
+bool CabFileStampAndReplace(INT_PTR aHandle, const char* aTempName, const char* aTarget, DWORD aTargetAttrs,
+                            uint16_t aDate, uint16_t aTime, uint16_t anAttrs, TCabStampTimes* aTimes, int32_t& anError);
+
+// What stands at a destination name that is to be replaced.
+enum class TCabExistingFile {
+    cefFree,   // it can be replaced; anAttrs holds its attributes
+    cefInUse,  // another program holds it without letting it be replaced
+    cefGone,   // nothing is there (any more)
+    cefFailed, // it cannot be opened: anError says why
+};
+// Opens aFileName the way replacing it needs (deleting it and writing its
+// data), sharing everything, and closes it again: another program that holds
+// it without sharing makes the open fail with a sharing or lock violation. A
+// read-only file refuses write access on Windows: it is then asked for
+// deleting alone.
+TCabExistingFile CabFileInspectExisting(const char* aFileName, DWORD& anAttrs, int32_t& anError);
+
+// Removes a file this reader created and could not complete (attributes
+// cleared first: a stamped file may be read-only). Failures are silent.
+void CabFileDiscard(const char* aFileName) noexcept;
+
 // Joins the parts with exactly one backslash at each seam, skipping empty parts.
 std::string CabJoinPath(std::initializer_list<std::string> aParts);

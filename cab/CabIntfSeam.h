@@ -27,3 +27,13 @@ namespace CabIntfSeam {
 using FileCreator = HANDLE(WINAPI*)(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
 FileCreator SetFileCreator(FileCreator aCreator) noexcept;
 } // namespace CabIntfSeam
+
+namespace CabIntfSeam {
+// Replaces the rename that puts a complete replacement in place of the file
+// it replaces (null restores it); returns the previous one. Lets a test refuse
+// what Windows refuses where Wine grants it (replacing a read-only file).
+using FileReplacer = BOOL(WINAPI*)(HANDLE aHandle, LPCSTR aTarget);
+FileReplacer SetFileReplacer(FileReplacer aReplacer) noexcept;
+// The rename the reader uses when no test replaced it.
+FileReplacer DefaultFileReplacer() noexcept;
+} // namespace CabIntfSeam

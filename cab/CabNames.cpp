@@ -69,3 +69,30 @@ bool IsBareCabinetName(const std::string& aName)
     // would pass the existence check for whatever it matches.
     return aName.find_first_of("\\/:") == std::string::npos && !IsReservedComponent(aName);
 }
+
+std::string QuoteCabName(const std::string& aName)
+{
+    constexpr size_t Longest = 260;
+    std::string quoted;
+    size_t i = 0;
+    for (; i < aName.size() && i < Longest; ++i) {
+        unsigned char c = static_cast<unsigned char>(aName[i]);
+        if (IsDBCSLeadByte(c) && i + 1 < aName.size()) {
+            // A double-byte character is quoted whole or not at all.
+            if (i + 1 >= Longest)
+                break;
+            quoted += aName.substr(i, 2);
+            ++i;
+        } else if (c < 0x20 || c == 0x7F) {
+            static const char Hex[] = "0123456789ABCDEF";
+            quoted += "\\x";
+            quoted += Hex[c >> 4];
+            quoted += Hex[c & 15];
+        } else {
+            quoted += static_cast<char>(c);
+        }
+    }
+    if (i < aName.size())
+        quoted += "...";
+    return quoted;
+}

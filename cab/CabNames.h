@@ -17,3 +17,8 @@ bool IsSafeStoredName(const std::string& aName);
 // True when a next-cabinet name is a bare file name (no "\", "/" or ":") and
 // not reserved as above.
 bool IsBareCabinetName(const std::string& aName);
+
+// A name from a cabinet as an error message quotes it: at most its first 260
+// bytes (then "..."), each control character shown as \xNN. A damaged header
+// can hand over tens of kilobytes of data as one name.
+std::string QuoteCabName(const std::string& aName);

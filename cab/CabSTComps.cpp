@@ -5,18 +5,25 @@
 #include <cstring>
 #include <utility>
 
+#include "cab/CabChain.h"
+#include "cab/CabDestination.h"
 #include "cab/CabNames.h"
 #include "cab/CabSetPlace.h"
 #include "core/FileSystem.h"
+#include "core/Handle.h"
 #include "core/Strings.h"
 #include "res/CabMessages.h"
 
 namespace {
 
-// Open flags and permission of a destination file: write-only, sequential,
-// created when missing, binary.
-constexpr int DestOpenFlags = cabO_WRONLY | cabO_SEQUENTIAL | cabO_CREAT | cabO_BINARY;
+// Open flags and permission of a new destination file: write-only,
+// sequential, created only when nothing of that name is there, binary.
+constexpr int NewFileOpenFlags = cabO_WRONLY | cabO_SEQUENTIAL | cabO_CREAT | cabO_EXCL | cabO_BINARY;
 constexpr int DestPermission = cabS_IREAD | cabS_IWRITE;
+// A device, opened as it is.
+constexpr int DeviceOpenFlags = cabO_WRONLY | cabO_SEQUENTIAL | cabO_BINARY;
+// The write path reports progress after at least this many bytes.
+constexpr uint64_t ProgressStep = 1 << 20;
 
 std::string Str(const char* s)
 {
@@ -25,13 +32,26 @@ std::string Str(const char* s)
 
 [[noreturn]] void RaiseUnsafeName(const std::string& aName)
 {
-    throw ESTCabinet(Format(LoadResString(IDS_CAB_UNSAFE_NAME).c_str(), aName.c_str()), FDIERROR_USER_ABORT, 0);
+    throw ESTCabinet(Format(LoadResString(IDS_CAB_UNSAFE_NAME).c_str(), QuoteCabName(aName).c_str()),
+                     FDIERROR_USER_ABORT, 0);
 }
 
-[[noreturn]] void RaiseError(TFDIERROR aCode, int32_t aSystemError)
+[[noreturn]] void RaiseNotFirst(const std::string& aCabName, const std::string& aFirstName)
 {
-    ERF erf{aCode, aSystemError, TRUE};
-    throw ESTCabinet(erf, false);
+    throw ESTCabinet(Format(LoadResString(IDS_CAB_NOT_FIRST).c_str(), QuoteCabName(aCabName).c_str(),
+                            QuoteCabName(aFirstName).c_str()),
+                     FDIERROR_USER_ABORT, 0);
+}
+
+[[noreturn]] void RaiseInUse(const std::string& aFileName)
+{
+    throw ESTCabinet(Format(LoadResString(IDS_CAB_IN_USE).c_str(), QuoteCabName(aFileName).c_str()),
+                     FDIERROR_TARGET_FILE, ERROR_SHARING_VIOLATION);
+}
+
+bool AlreadyThere(int32_t anError)
+{
+    return anError == ERROR_FILE_EXISTS || anError == ERROR_ALREADY_EXISTS;
 }
 
 // The directory without its trailing backslash; empty for a root ("C:\", "\")
@@ -46,13 +66,6 @@ std::string DirectoryToCreate(const std::string& aDirWithBackslash)
     return dir;
 }
 
-// True when the cabinet's header names a previous member of its set.
-bool StartsLaterInSet(const std::string& aCabFile)
-{
-    std::optional<TCabSetPlace> place = ReadCabSetPlace(aCabFile);
-    return place && place->HasPrevious;
-}
-
 } // namespace
 
 TSTCabReader::TSTCabReader(TComponent* anOwner) : TComponent(anOwner)
@@ -61,7 +74,7 @@ TSTCabReader::TSTCabReader(TComponent* anOwner) : TComponent(anOwner)
 
 TSTCabReader::~TSTCabReader()
 {
-    CloseLeftOpenFiles();
+    DiscardLeftOpenFiles();
     // A destructor cannot raise, so a failed release of the context is not
     // reported; the context handle is gone either way.
     if (HFDI context = std::exchange(FContext, nullptr))
@@ -98,22 +111,25 @@ void TSTCabReader::Extract(const std::string& aCabFileName, const std::string& a
 {
     FCabFileName = ExpandFileName(aCabFileName);
     FDestDir = IncludeTrailingBackslash(aDestDir);
-    CloseLeftOpenFiles();
+    DiscardLeftOpenFiles();
     FReadCabNames.clear();
     FPassCabNames.clear();
+    if (FCabFileName.empty())
+        return;
+    // The library first: its absence is reported before anything about the cabinet.
+    GetContext();
     // A walk that begins in the middle of a set would unpack the later
     // members only and end as if everything had been unpacked; a set in which
     // no file crosses a boundary gives no other sign of it than the header.
     // An owner that handles partial files, or asks for one cabinet, decides
-    // itself. Checked before the library opens the cabinet: a walk the
-    // library aborts at its first notification leaves the cabinet open.
+    // itself.
     if (!(aFlags & cefSingleCabinet) && !OnCopyPartialFile && StartsLaterInSet(FCabFileName))
-        throw ESTCabinet(Format(LoadResString(IDS_CAB_NOT_FIRST).c_str(), ExtractFileName(FCabFileName).c_str(),
-                                FirstCabinetOfSet(FCabFileName).c_str()),
-                         FDIERROR_USER_ABORT, 0);
-    if (std::optional<std::string> unsafe = UnsafeNextCabinetName(FCabFileName, !(aFlags & cefSingleCabinet)))
-        RaiseUnsafeName(*unsafe);
+        RaiseNotFirst(ExtractFileName(FCabFileName), FirstCabinetOfSet(FCabFileName));
+    CheckBeforeWriting(aFlags);
     FKnownDir.clear();
+    FDone = 0;
+    FNextReport = ProgressStep;
+    ReportProgress();
 
     std::string current = FCabFileName;
     while (!current.empty()) {
@@ -131,10 +147,11 @@ void TSTCabReader::Extract(const std::string& aCabFileName, const std::string& a
         BOOL ok;
         {
             TCabLibraryFilesScope libraryFiles;
+            TCabWriteWatchScope watch(&WriteWatch, this);
             ok = FDICopy(context, name.data(), dir.data(), 0, CabNotify, nullptr, this);
         }
         if (!ok || FPending.Pending() || CabCallbackException().Pending())
-            CloseLeftOpenFiles();
+            DiscardLeftOpenFiles();
         // An exception from an event handler, a refusal or heap exhaustion
         // stopped the walk: that, not the library's "aborted", is the cause.
         FPending.Rethrow();
@@ -145,6 +162,12 @@ void TSTCabReader::Extract(const std::string& aCabFileName, const std::string& a
             ok = FALSE;
         }
         Check(ok);
+        // The library reported success but never said that a file was
+        // finished: the file may be incomplete, and it is still open.
+        if (!FOpenFiles.empty()) {
+            CloseLeftOpenFiles();
+            RaiseError(FDIERROR_CORRUPT_CABINET, 0);
+        }
 
         std::string next;
         if (FCabSwitched)
@@ -154,14 +177,62 @@ void TSTCabReader::Extract(const std::string& aCabFileName, const std::string& a
         if (aFlags & cefSingleCabinet)
             next.clear();
         else if (!next.empty() && !FileExists(next))
-            // The files of the missing cabinet would silently be absent from
-            // an installation reported as complete.
-            RaiseError(FDIERROR_CABINET_NOT_FOUND, ERROR_FILE_NOT_FOUND);
+            // Gone since the check before writing: the files of the missing
+            // cabinet would silently be absent from an installation reported
+            // as complete.
+            RaiseCabError(FDIERROR_CABINET_NOT_FOUND, ERROR_FILE_NOT_FOUND);
         if (std::any_of(FPassCabNames.begin(), FPassCabNames.end(),
                         [&](const std::string& s) { return SameText(s, next); }))
             next.clear(); // a ring of names: every member has been read
         current = next;
     }
+}
+
+void TSTCabReader::CheckBeforeWriting(TSTCabExtractFlags aFlags)
+{
+    TCabChainReach reach = OnNextCabinet                 ? TCabChainReach::ccrFirstOnly
+                           : (aFlags & cefSingleCabinet) ? TCabChainReach::ccrFirstCabinet
+                                                         : TCabChainReach::ccrWholeSet;
+    TCabChain chain = ReadCabChain(FCabFileName, reach);
+    // A destination the owner chooses is the owner's business; without a
+    // handler the name from the cabinet is not trusted.
+    if (!OnCopyFile)
+        for (const TCabChainFile& f : chain.Files)
+            if (!IsSafeStoredName(f.Name))
+                RaiseUnsafeName(f.Name);
+    PrepareCabDestination(
+        TCabDestinationPlan{FDestDir, &chain.Files, (Options & CabReaderOption(croDontOverwriteReadOnlyFiles)) != 0},
+        FTempNames);
+    FTotal = chain.Bytes;
+}
+
+void TSTCabReader::ReportProgress()
+{
+    if (OnProgress)
+        OnProgress(this, std::min(FDone, FTotal), FTotal);
+}
+
+// Counts the bytes the library writes and reports every ProgressStep of
+// them, so that a large file shows progress (and can be cancelled) while it
+// is written. Refuses every write once the walk was stopped.
+bool TSTCabReader::WriteWatch(void* aReader, UINT aCount) noexcept
+{
+    auto* reader = static_cast<TSTCabReader*>(aReader);
+    if (reader->FStopped)
+        return false;
+    reader->FDone += aCount;
+    if (reader->FDone < reader->FNextReport || !reader->OnProgress)
+        return true;
+    reader->FNextReport = reader->FDone + ProgressStep;
+    if (reader->FPending.Guard(
+            [&] {
+                reader->ReportProgress();
+                return true;
+            },
+            false))
+        return true;
+    reader->FStopped = true;
+    return false;
 }
 
 INT_PTR TSTCabReader::Notify(TFDINOTIFICATIONTYPE aNotifyType, TFDINOTIFICATION& aNotification)
@@ -178,6 +249,7 @@ INT_PTR TSTCabReader::Notify(TFDINOTIFICATIONTYPE aNotifyType, TFDINOTIFICATION&
     INT_PTR result;
     // An exception leaving here stops the walk as well.
     FStopped = true;
+    ReportProgress();
     switch (aNotifyType) {
     case fdintCABINET_INFO: result = NotifyCabinetInfo(aNotification, abort); break;
     case fdintPARTIAL_FILE: result = NotifyPartialFile(aNotification, abort); break;
@@ -220,9 +292,7 @@ INT_PTR TSTCabReader::NotifyPartialFile(TFDINOTIFICATION& n, bool& anAbort)
     } else if (!WasRead(startCab)) {
         // The beginning of this file lies in a cabinet this call never read:
         // going on would quietly leave it out.
-        throw ESTCabinet(
-            Format(LoadResString(IDS_CAB_NOT_FIRST).c_str(), ExtractFileName(FCabFileName).c_str(), startCab.c_str()),
-            FDIERROR_USER_ABORT, 0);
+        RaiseNotFirst(ExtractFileName(FCabFileName), startCab);
     }
     return anAbort ? -1 : 0;
 }
@@ -236,24 +306,26 @@ INT_PTR TSTCabReader::NotifyCopyFile(TFDINOTIFICATION& n, bool& anAbort)
         OnCopyFile(this, src, n.cb, n.date, n.time, n.attribs, n.iFolder, dst, anAbort);
     if (anAbort)
         return -1;
-    if (dst.empty())
+    // A skipped file counts as done for the progress.
+    const uint64_t size = static_cast<uint32_t>(n.cb);
+    if (dst.empty()) {
+        FDone += size;
         return 0;
+    }
     // A destination the owner chose is the owner's business; the name from
     // the cabinet is not trusted.
     if (dst == proposed && !IsSafeStoredName(src))
         RaiseUnsafeName(src);
 
     ForceDirectories(ExtractFilePath(dst));
-    bool existed = false;
-    INT_PTR handle = OpenDestination(dst, existed);
-    // Wine's library reports a refused open as an abort: name the real cause.
-    if (handle == -1)
-        RaiseError(FDIERROR_TARGET_FILE, LastFileError);
-    if (handle == 0)
+    TOpenFile file{src, dst, dst, INVALID_HANDLE_VALUE, n.cb, false, 0};
+    if (!OpenDestination(file)) {
+        FDone += size;
         return 0;
-    FOpenFiles.push_back(TOpenFile{src, dst, reinterpret_cast<HANDLE>(handle), n.cb, existed});
+    }
+    FOpenFiles.push_back(file);
     LastWriteError = 0;
-    return handle;
+    return reinterpret_cast<INT_PTR>(file.Handle);
 }
 
 void TSTCabReader::ForceDirectories(const std::string& aDir)
@@ -279,41 +351,81 @@ void TSTCabReader::ForceDirectories(const std::string& aDir)
     FKnownDir = aDir;
 }
 
-// Opens the destination for writing, creating it when missing. 0 means the
-// file is skipped (a read-only file that must not be overwritten), -1 failure.
-INT_PTR TSTCabReader::OpenDestination(const std::string& aDstName, bool& anExisted)
+// Opens the file to write for aFile.DstName: the destination itself when
+// nothing is there, else a new temporary file beside it that replaces it once
+// complete. False when the file is skipped (a read-only file the owner wants
+// kept). Raises when neither can be opened, naming a file in use.
+bool TSTCabReader::OpenDestination(TOpenFile& aFile)
 {
-    const bool keepReadOnly = Options & CabReaderOption(croDontOverwriteReadOnlyFiles);
-    for (int attempt = 0;; ++attempt) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
         int32_t error = 0;
-        INT_PTR handle = CabFileOpen(aDstName.c_str(), DestOpenFlags, DestPermission, error);
-        // CreateFileA is the last call CabFileOpen makes for these flags.
-        anExisted = GetLastError() == ERROR_ALREADY_EXISTS;
+        INT_PTR handle = CabFileOpen(aFile.DstName.c_str(), NewFileOpenFlags, DestPermission, error);
         if (handle != -1) {
-            if (anExisted && keepReadOnly) {
-                BY_HANDLE_FILE_INFORMATION info;
-                if (GetFileInformationByHandle(reinterpret_cast<HANDLE>(handle), &info) &&
-                    (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
-                    CloseHandle(reinterpret_cast<HANDLE>(handle));
-                    return 0;
-                }
+            aFile.Handle = reinterpret_cast<HANDLE>(handle);
+            return true;
+        }
+        if (!AlreadyThere(error)) {
+            if (OpenDevice(aFile))
+                return true;
+            RaiseCabError(FDIERROR_TARGET_FILE, error);
+        }
+
+        // Something is there: it stays untouched until its replacement is complete.
+        const bool keepReadOnly = Options & CabReaderOption(croDontOverwriteReadOnlyFiles);
+        DWORD attrs = 0;
+        switch (CabFileInspectExisting(aFile.DstName.c_str(), attrs, error)) {
+        case TCabExistingFile::cefGone: continue; // removed meanwhile: made anew
+        case TCabExistingFile::cefInUse:
+            // A file that is kept anyway may be in use.
+            attrs = GetFileAttributesA(aFile.DstName.c_str());
+            if (keepReadOnly && attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY))
+                return false;
+            RaiseInUse(aFile.DstName);
+        case TCabExistingFile::cefFailed:
+            if (OpenDevice(aFile))
+                return true;
+            RaiseCabError(FDIERROR_TARGET_FILE, error);
+        case TCabExistingFile::cefFree: break;
+        }
+        if (attrs & FILE_ATTRIBUTE_DIRECTORY)
+            RaiseCabError(FDIERROR_TARGET_FILE, ERROR_ACCESS_DENIED);
+        if ((attrs & FILE_ATTRIBUTE_READONLY) && keepReadOnly)
+            return false;
+        const std::string dir = ExtractFilePath(aFile.DstName);
+        for (int tries = 0; tries < 16; ++tries) {
+            std::string temp = dir + FTempNames.Next();
+            error = 0;
+            handle = CabFileCreateReplacement(temp.c_str(), error);
+            if (handle != -1) {
+                aFile.WriteName = temp;
+                aFile.Handle = reinterpret_cast<HANDLE>(handle);
+                aFile.Replaces = true;
+                aFile.OldAttrs = attrs;
+                return true;
             }
-            return handle;
+            if (!AlreadyThere(error))
+                RaiseCabError(FDIERROR_TARGET_FILE, error);
         }
-        // A read-only file refuses to be opened for writing: clear the bit and
-        // try once more, unless the owner wants such files kept.
-        DWORD attrs = GetFileAttributesA(aDstName.c_str());
-        if (attempt == 0 && attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY) &&
-            !(attrs & FILE_ATTRIBUTE_DIRECTORY)) {
-            if (keepReadOnly)
-                return 0;
-            if (SetFileAttributesA(aDstName.c_str(), attrs & ~FILE_ATTRIBUTE_READONLY))
-                continue;
-        }
-        if (error != 0)
-            LastFileError = error;
-        return -1;
+        RaiseCabError(FDIERROR_TARGET_FILE, ERROR_FILE_EXISTS);
     }
+    RaiseCabError(FDIERROR_TARGET_FILE, ERROR_FILE_EXISTS);
+}
+
+// A device an owner chose as the destination has no content to protect: it
+// is written straight, and never removed.
+bool TSTCabReader::OpenDevice(TOpenFile& aFile)
+{
+    int32_t ignored = 0;
+    INT_PTR handle = CabFileOpen(aFile.DstName.c_str(), DeviceOpenFlags, DestPermission, ignored);
+    if (handle == -1)
+        return false;
+    if (GetFileType(reinterpret_cast<HANDLE>(handle)) != FILE_TYPE_CHAR) {
+        CabFileClose(handle, ignored);
+        return false;
+    }
+    aFile.Handle = reinterpret_cast<HANDLE>(handle);
+    aFile.WriteName.clear();
+    return true;
 }
 
 INT_PTR TSTCabReader::NotifyCloseFile(TFDINOTIFICATION& n, bool& anAbort)
@@ -324,7 +436,7 @@ INT_PTR TSTCabReader::NotifyCloseFile(TFDINOTIFICATION& n, bool& anAbort)
         TOpenFile file = FOpenFiles[index];
         FOpenFiles.erase(FOpenFiles.begin() + index);
         dst = file.DstName;
-        FinishFile(file, n.hf, LastWriteError, n);
+        FinishFile(file, n);
     } else {
         int32_t ignored = 0;
         CabFileClose(n.hf, ignored);
@@ -339,29 +451,42 @@ INT_PTR TSTCabReader::NotifyCloseFile(TFDINOTIFICATION& n, bool& anAbort)
     return 1;
 }
 
-// Checks that the file holds all it should, cuts an old longer content, then
-// stamps and closes it (times through the open handle, attributes after). A file
-// that could not be completed is closed without a stamp and reported: the
-// library itself ignores failed writes.
-void TSTCabReader::FinishFile(const TOpenFile& aFile, INT_PTR aHandle, int32_t aCarriedError, const TFDINOTIFICATION& n)
+// Checks that the file holds all it should, then stamps it and closes it: a
+// new file in place (times through the open handle, attributes after), a
+// replacement by one rename over the file it replaces. A file that could not
+// be completed is discarded and reported: the library itself ignores failed
+// writes and reports a file cut short by damaged data as closed.
+void TSTCabReader::FinishFile(const TOpenFile& aFile, const TFDINOTIFICATION& n)
 {
-    HANDLE h = reinterpret_cast<HANDLE>(aHandle);
+    const int32_t carried = LastWriteError;
+    DWORD written = SetFilePointer(aFile.Handle, 0, nullptr, FILE_CURRENT);
+    if (carried != 0 || written != static_cast<DWORD>(aFile.Size)) {
+        DiscardFile(aFile);
+        if (carried != 0)
+            RaiseCabError(FDIERROR_TARGET_FILE, carried);
+        RaiseCabError(FDIERROR_CORRUPT_CABINET, 0);
+    }
+    const INT_PTR handle = reinterpret_cast<INT_PTR>(aFile.Handle);
+    if (!aFile.Replaces) {
+        // A new file already carries exactly the archive bit.
+        CabFileStampAndClose(handle, aFile.DstName.c_str(), n.date, n.time, n.attribs, TCabStampAttrs::csaNewFile,
+                             &FStampTimes);
+        return;
+    }
+    int32_t error = 0;
+    if (CabFileStampAndReplace(handle, aFile.WriteName.c_str(), aFile.DstName.c_str(), aFile.OldAttrs, n.date, n.time,
+                               n.attribs, &FStampTimes, error))
+        return;
+    CabFileDiscard(aFile.WriteName.c_str());
+    // A program that holds the file (a running one among them) makes the
+    // rename fail with a sharing violation or with access denied.
+    DWORD attrs = 0;
     int32_t ignored = 0;
-    DWORD written = SetFilePointer(h, 0, nullptr, FILE_CURRENT);
-    if (aCarriedError != 0 || written != static_cast<DWORD>(aFile.Size)) {
-        CabFileClose(aHandle, ignored);
-        if (aCarriedError != 0)
-            RaiseError(FDIERROR_TARGET_FILE, aCarriedError);
-        RaiseError(FDIERROR_CORRUPT_CABINET, 0);
-    }
-    if (aFile.Existed && !SetEndOfFile(h)) {
-        int32_t error = static_cast<int32_t>(GetLastError());
-        CabFileClose(aHandle, ignored);
-        RaiseError(FDIERROR_TARGET_FILE, error);
-    }
-    // A new file already carries exactly the archive bit.
-    CabFileStampAndClose(aHandle, aFile.DstName.c_str(), n.date, n.time, n.attribs,
-                         aFile.Existed ? TCabStampAttrs::csaAlways : TCabStampAttrs::csaNewFile, &FStampTimes);
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_USER_MAPPED_FILE ||
+        (error == ERROR_ACCESS_DENIED &&
+         CabFileInspectExisting(aFile.DstName.c_str(), attrs, ignored) == TCabExistingFile::cefInUse))
+        RaiseInUse(aFile.DstName);
+    RaiseCabError(FDIERROR_TARGET_FILE, error);
 }
 
 INT_PTR TSTCabReader::NotifyNextCabinet(TFDINOTIFICATION& n, bool& anAbort)
@@ -380,7 +505,7 @@ INT_PTR TSTCabReader::NotifyNextCabinet(TFDINOTIFICATION& n, bool& anAbort)
             // The library's buffer holds 256 bytes: a longer path cannot be
             // handed over, and a cut one would name another folder.
             if (path.size() + 1 > CabPathBufferSize)
-                RaiseError(FDIERROR_CABINET_NOT_FOUND, ERROR_FILENAME_EXCED_RANGE);
+                RaiseCabError(FDIERROR_CABINET_NOT_FOUND, ERROR_FILENAME_EXCED_RANGE);
             std::memcpy(n.psz3, path.c_str(), path.size() + 1);
             result = 0;
         }
@@ -388,8 +513,9 @@ INT_PTR TSTCabReader::NotifyNextCabinet(TFDINOTIFICATION& n, bool& anAbort)
         // The library could not go on into the next cabinet by itself. The
         // files it holds would be missing: report that (a missing cabinet with
         // the system's code of the failed open), not a bare abort.
-        RaiseError(n.fdie, FErrorSinceNotify != 0 ? FErrorSinceNotify
-                                                  : (n.fdie == FDIERROR_CABINET_NOT_FOUND ? ERROR_FILE_NOT_FOUND : 0));
+        RaiseCabError(n.fdie, FErrorSinceNotify != 0
+                                  ? FErrorSinceNotify
+                                  : (n.fdie == FDIERROR_CABINET_NOT_FOUND ? ERROR_FILE_NOT_FOUND : 0));
     } else {
         result = 0;
     }
@@ -401,15 +527,18 @@ INT_PTR TSTCabReader::NotifyNextCabinet(TFDINOTIFICATION& n, bool& anAbort)
 }
 
 // After the walk was stopped the library still reports the file it was
-// writing as closed, though it is incomplete: close it without a stamp and
-// keep the cause that stopped the walk.
+// writing as closed, though it is incomplete: discard it and keep the cause
+// that stopped the walk.
 INT_PTR TSTCabReader::CloseUnfinishedFile(TFDINOTIFICATION& n)
 {
     int index = FindOpenFile(Str(n.psz1));
-    if (index >= 0)
+    if (index >= 0) {
+        DiscardFile(FOpenFiles[index]);
         FOpenFiles.erase(FOpenFiles.begin() + index);
-    int32_t ignored = 0;
-    CabFileClose(n.hf, ignored);
+    } else {
+        int32_t ignored = 0;
+        CabFileClose(n.hf, ignored);
+    }
     return -1;
 }
 
@@ -427,11 +556,21 @@ bool TSTCabReader::WasRead(const std::string& aCabName) const
                        [&](const std::string& s) { return SameText(ExtractFileName(s), aCabName); });
 }
 
-// Files the library left open when a walk stopped: close them so that they
-// are neither locked nor leaked until the next call.
-void TSTCabReader::CloseLeftOpenFiles() noexcept
+// A file that could not be completed: closed and removed, so that neither a
+// cut file nor a temporary one stays behind. The file it would have replaced
+// is untouched.
+void TSTCabReader::DiscardFile(const TOpenFile& aFile) noexcept
+{
+    CloseHandle(aFile.Handle);
+    if (!aFile.WriteName.empty())
+        CabFileDiscard(aFile.WriteName.c_str());
+}
+
+// Files the library left open when a walk stopped: discarded, so that they
+// are neither locked nor left half-written.
+void TSTCabReader::DiscardLeftOpenFiles() noexcept
 {
     for (const TOpenFile& file : FOpenFiles)
-        CloseHandle(file.Handle);
+        DiscardFile(file);
     FOpenFiles.clear();
 }

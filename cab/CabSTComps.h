@@ -11,6 +11,7 @@
 #include "cab/CabErrors.h"
 #include "cab/CabFiles.h"
 #include "cab/CabIntf.h"
+#include "cab/CabTempNames.h"
 #include "core/Component.h"
 #include "core/ExceptionSlot.h"
 
@@ -45,6 +46,11 @@ using TSTCabReaderNextCabinetEvent =
                        std::string& aCabPath, TFDIERROR anError, bool& anAbort)>;
 using TSTCabReaderUnrecognizedNotifyEvent = std::function<void(TSTCabReader* Sender, TFDINOTIFICATIONTYPE aNotifyType,
                                                                TFDINOTIFICATION& aNotify, int32_t& aResult)>;
+// Bytes written so far of the total the check before writing found. Called on
+// the thread that runs Extract: once with aDone 0 before the first file, and as
+// data is written (at least at every notification). An exception the handler
+// raises stops the run like any failure: the file being written is discarded.
+using TSTCabReaderProgressEvent = std::function<void(TSTCabReader* Sender, uint64_t aDone, uint64_t aTotal)>;
 
 class TSTCabReader : public TComponent {
 public:
@@ -54,9 +60,16 @@ public:
     ~TSTCabReader() override;
 
     // Unpacks aCabFileName (absolute, or relative to the current directory)
-    // and the cabinets that continue it into aDestDir. Raises ESTCabinet for a
-    // failure of the library or an unsafe cabinet, EOSError when the library
-    // cannot be loaded, and any exception an event handler raised.
+    // and the cabinets that continue it into aDestDir. Before anything is
+    // written it reads the headers of the whole chain (of the first cabinet
+    // alone when OnNextCabinet is set) and checks the destination: folder
+    // access, free space. A file that is already there is replaced only by a
+    // complete new one: written beside it under a temporary name, stamped,
+    // then renamed over it; on a failure the old file stays as it was, and a
+    // new file that could not be completed is removed. Raises ESTCabinet for
+    // a failure of the library, a refused cabinet or destination, or a file
+    // in use; EOSError when the library cannot be loaded; and any exception
+    // an event handler raised.
     void Extract(const std::string& aCabFileName, const std::string& aDestDir, TSTCabExtractFlags aFlags = 0);
 
     TSTCabReaderOptions Options = 0;
@@ -66,17 +79,20 @@ public:
     TSTCabReaderCloseFileEvent OnCloseFile;
     TSTCabReaderNextCabinetEvent OnNextCabinet;
     TSTCabReaderUnrecognizedNotifyEvent OnUnrecognizedNotify;
+    TSTCabReaderProgressEvent OnProgress;
 
 private:
     friend INT_PTR __cdecl CabNotify(TFDINOTIFICATIONTYPE, TFDINOTIFICATION*) noexcept;
 
     // A destination file opened for writing and not yet closed.
     struct TOpenFile {
-        std::string SrcName; // as the library gave it
-        std::string DstName; // full destination name
-        HANDLE Handle;
-        int32_t Size; // announced at fdintCOPY_FILE
-        bool Existed; // it was there before: cut its old tail at the end
+        std::string SrcName;   // as the library gave it
+        std::string DstName;   // full destination name
+        std::string WriteName; // the file written: DstName, a temporary file beside it, or empty for a device
+        HANDLE Handle = INVALID_HANDLE_VALUE;
+        int32_t Size = 0;      // announced at fdintCOPY_FILE
+        bool Replaces = false; // WriteName takes the place of the file at DstName once complete
+        DWORD OldAttrs = 0;    // the attributes of the file it replaces
     };
 
     HFDI GetContext();
@@ -84,18 +100,23 @@ private:
     void Check(bool aSucceeded);
     INT_PTR Notify(TFDINOTIFICATIONTYPE aNotifyType, TFDINOTIFICATION& aNotification);
 
+    void CheckBeforeWriting(TSTCabExtractFlags aFlags);
     INT_PTR NotifyCabinetInfo(TFDINOTIFICATION& n, bool& anAbort);
     INT_PTR NotifyPartialFile(TFDINOTIFICATION& n, bool& anAbort);
     INT_PTR NotifyCopyFile(TFDINOTIFICATION& n, bool& anAbort);
     INT_PTR NotifyCloseFile(TFDINOTIFICATION& n, bool& anAbort);
     INT_PTR NotifyNextCabinet(TFDINOTIFICATION& n, bool& anAbort);
     void ForceDirectories(const std::string& aDir);
-    INT_PTR OpenDestination(const std::string& aDstName, bool& anExisted);
-    void FinishFile(const TOpenFile& aFile, INT_PTR aHandle, int32_t aCarriedError, const TFDINOTIFICATION& n);
+    bool OpenDestination(TOpenFile& aFile);
+    bool OpenDevice(TOpenFile& aFile);
+    void FinishFile(const TOpenFile& aFile, const TFDINOTIFICATION& n);
     INT_PTR CloseUnfinishedFile(TFDINOTIFICATION& n);
     int FindOpenFile(const std::string& aSrcName) const;
-    void CloseLeftOpenFiles() noexcept;
+    static void DiscardFile(const TOpenFile& aFile) noexcept;
+    void DiscardLeftOpenFiles() noexcept;
     bool WasRead(const std::string& aCabName) const;
+    void ReportProgress();
+    static bool WriteWatch(void* aReader, UINT aCount) noexcept;
 
     HFDI FContext = nullptr;
     std::string FCabFileName;
@@ -118,5 +139,9 @@ private:
     std::string FKnownDir;
     // The last converted stamp: files of one cabinet share few date/time pairs.
     TCabStampTimes FStampTimes;
+    TCabTempNames FTempNames;
+    // Progress: the bytes the check before writing counted, those written
+    // (or skipped) so far, and where the write path reports next.
+    uint64_t FTotal = 0, FDone = 0, FNextReport = 0;
     ExceptionSlot FPending;
 };

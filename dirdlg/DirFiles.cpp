@@ -3,12 +3,26 @@
 #include <vector>
 
 #include "core/Exceptions.h"
+#include "core/Strings.h"
 #include "dirdlg/DirSystem.h"
 
 namespace {
-[[noreturn]] void RaiseLastInOutError()
+bool IsLetter(char c)
 {
-    throw EInOutError(static_cast<int>(GetLastError()));
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// The drive a path lies on: its own letter, the current directory's for a
+// relative or rooted path, 0 for a UNC path or when nothing tells.
+char DriveOf(const std::string& aPath)
+{
+    if (aPath.size() >= 2 && aPath[1] == ':')
+        return IsLetter(aPath[0]) ? aPath[0] : 0;
+    if (aPath.compare(0, 2, "\\\\") == 0)
+        return 0;
+    char current[MAX_PATH + 1] = {};
+    DWORD n = GetCurrentDirectoryA(sizeof current, current);
+    return n >= 2 && n <= MAX_PATH && current[1] == ':' && IsLetter(current[0]) ? current[0] : 0;
 }
 
 DWORD Attributes(const std::string& Name)
@@ -24,6 +38,19 @@ bool EndOfEntries(DWORD anError)
 }
 } // namespace
 
+std::string DriveNotReadyText(char aLetter)
+{
+    return Format("Drive %c: has no medium or is not ready", UpperChar(aLetter));
+}
+
+void RaiseInOutError(DWORD aCode, const std::string& aPath)
+{
+    if (aCode == ERROR_NOT_READY)
+        if (char drive = DriveOf(aPath))
+            throw EInOutError(DriveNotReadyText(drive), static_cast<int>(aCode));
+    throw EInOutError(static_cast<int>(aCode));
+}
+
 std::string CurrentDirectory()
 {
     TCriticalErrorsOff quiet;
@@ -31,7 +58,25 @@ std::string CurrentDirectory()
     for (;;) {
         DWORD n = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
         if (n == 0)
-            RaiseLastInOutError();
+            RaiseInOutError(GetLastError(), "");
+        // A result that does not fit is the size needed, terminator included.
+        if (n < buffer.size())
+            return std::string(buffer.data(), n);
+        buffer.resize(n + 1);
+    }
+}
+
+std::string FullPath(const std::string& Name)
+{
+    if (Name.empty())
+        return {};
+    TCriticalErrorsOff quiet;
+    std::vector<char> buffer(MAX_PATH);
+    for (;;) {
+        char* filePart = nullptr;
+        DWORD n = GetFullPathNameA(Name.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), &filePart);
+        if (n == 0)
+            RaiseInOutError(GetLastError(), Name);
         // A result that does not fit is the size needed, terminator included.
         if (n < buffer.size())
             return std::string(buffer.data(), n);
@@ -43,7 +88,7 @@ void ChangeDirectory(const std::string& Dir)
 {
     TCriticalErrorsOff quiet;
     if (!DirSystem().SetCurrentDirectoryA(Dir.c_str()))
-        RaiseLastInOutError();
+        RaiseInOutError(GetLastError(), Dir);
 }
 
 bool IsDirectory(const std::string& Name)
@@ -84,17 +129,17 @@ const WIN32_FIND_DATAA* TDirEnumerator::Next()
                 DWORD error = GetLastError();
                 if (EndOfEntries(error))
                     return nullptr;
-                throw EInOutError(static_cast<int>(error));
+                RaiseInOutError(error, FPattern);
             }
         } else {
             if (!FHandle)
                 return nullptr;
-            if (!FindNextFileA(FHandle.get(), &FData)) {
+            if (!DirSystem().FindNextFileA(FHandle.get(), &FData)) {
                 DWORD error = GetLastError();
                 FHandle.reset();
                 if (EndOfEntries(error))
                     return nullptr;
-                throw EInOutError(static_cast<int>(error));
+                RaiseInOutError(error, FPattern);
             }
         }
         if ((FData.dwFileAttributes & FExclude) == 0)

@@ -13,8 +13,20 @@
 // it is longer than the buffer.
 std::string CurrentDirectory();
 
+// The full path of Name against the current directory ("" gives ""),
+// fetched again at the reported size; a name the system cannot expand (one
+// longer than it takes, say) raises instead of coming back unchanged.
+std::string FullPath(const std::string& Name);
+
 // Makes Dir the process's current directory.
 void ChangeDirectory(const std::string& Dir);
+
+// Our text for a drive that has no medium or is not ready.
+std::string DriveNotReadyText(char aLetter);
+// Raises EInOutError for a call on aPath that failed with aCode. A drive
+// that is not ready is named in our own text: aPath's drive, or the current
+// directory's for a relative path.
+[[noreturn]] void RaiseInOutError(DWORD aCode, const std::string& aPath);
 
 // True when Name is an existing directory, or an existing non-directory.
 bool IsDirectory(const std::string& Name);

@@ -2,8 +2,8 @@
 // The system calls of the directory chooser that touch drives and volumes, as
 // one replaceable table. The program always uses the real calls; tests replace
 // entries to give what Wine cannot (a drive that is not ready, a slow network
-// label, the error mode in force, the connection dialog) and to count the
-// directory searches.
+// label, the error mode in force, the connection dialog, a search that fails
+// part way) and to count the directory searches.
 #include <windows.h>
 
 #include "core/Handle.h"
@@ -28,6 +28,7 @@ struct TDirSystem {
      DWORD nFileSystemNameSize) = ::GetVolumeInformationA;
     BOOL(WINAPI* SetCurrentDirectoryA)(LPCSTR lpPathName) = ::SetCurrentDirectoryA;
     HANDLE(WINAPI* FindFirstFileA)(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData) = ::FindFirstFileA;
+    BOOL(WINAPI* FindNextFileA)(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData) = ::FindNextFileA;
     DWORD(WINAPI* WNetGetConnectionA)(LPCSTR lpLocalName, LPSTR lpRemoteName, LPDWORD lpnLength) = ::WNetGetConnectionA;
     // Finds the connection dialog in its own module; an empty entry when the
     // system has none.

@@ -341,9 +341,13 @@ void TDirectoryListBox::DrawItem(int anIndex, const RECT& aRect, HDC aDc, TOwner
     int indent = anIndex * 4 + 2;
     int glyphWidth = 16;
     if (const TGlyph* glyph = LineGlyph(anIndex)) {
-        // Sub-directories sit one step below the directory they are in.
+        // Sub-directories sit one step below the directory they are in. The
+        // levels are counted after the drive part, so that the backslashes of
+        // \\server\share do not push them further right than under C:; a
+        // root is one level, with its backslash (C:\) or without (a share's
+        // root as the system may give it).
         if (glyph == FClosedGlyph.get())
-            indent = (PathLevel(FCurrentDir) + 1) * 4 + 2;
+            indent = (std::max(1, PathLevel(FCurrentDir.substr(DrivePart(FCurrentDir).size()))) + 1) * 4 + 2;
         glyphWidth = glyph->Width();
         glyph->Draw(aDc, aRect.left + indent, (aRect.top + aRect.bottom - glyph->Height()) / 2);
     }

@@ -50,11 +50,6 @@ bool SameDrive(char a, char b)
 }
 } // namespace
 
-std::string DriveNotReadyText(char aLetter)
-{
-    return Format("Drive %c: has no medium or is not ready", UpperLetter(aLetter));
-}
-
 std::string VolumeLabelText(char aLetter)
 {
     std::string label;

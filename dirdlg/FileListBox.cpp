@@ -239,7 +239,9 @@ void TFileListBox::SetSelectedName(const std::string& aName)
 {
     if (SameText(aName, SelectedName()))
         return;
-    SetItemIndex(HandleAllocated() ? IndexOf(aName) : -1);
+    // Without a window there are no lines, and so nothing to select.
+    if (HandleAllocated())
+        SetItemIndex(IndexOf(aName));
     Change();
 }
 

@@ -1,7 +1,9 @@
 #include "dirdlg/SelectDirDlg.h"
 
+#include <exception>
 #include <iterator>
 #include <memory>
+#include <vector>
 
 #include "core/Exceptions.h"
 #include "core/FileSystem.h"
@@ -64,7 +66,8 @@ const TFormDescription kSelectDirForm = {
     .Height = 255,
     .ClientSize = true,
     .BorderStyle = TBorderStyle::bsDialog,
-    .Position = TPosition::poScreenCenter,
+    // The dialog centres itself: at construction, and again after scaling.
+    .Position = TPosition::poDesigned,
     .Controls = kSelectDirControls,
     .ControlCount = std::size(kSelectDirControls),
     .OnCreate = HandlerOf<&F::FormCreate>,
@@ -79,6 +82,88 @@ void MoveLeft(TWinControl& aControl, int aLeft)
     RECT r = aControl.BoundsRect();
     aControl.SetBounds(aLeft, r.top, r.right - r.left, r.bottom - r.top);
 }
+
+// Places a form in the centre of the screen. A scaled dialog has the screen's
+// and its own size halved each before the subtraction; otherwise the
+// difference is halved.
+void PlaceCentred(TForm& aForm, bool aHalvesFirst)
+{
+    RECT r = aForm.BoundsRect();
+    int width = r.right - r.left, height = r.bottom - r.top;
+    int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    int left = aHalvesFirst ? screenWidth / 2 - width / 2 : (screenWidth - width) / 2;
+    int top = aHalvesFirst ? screenHeight / 2 - height / 2 : (screenHeight - height) / 2;
+    aForm.SetBounds(left, top, width, height);
+}
+
+// A drive-letter path or a share (\\server\share...); not a device or a
+// \\?\ path, which name no directory the lists could show.
+bool IsListablePathForm(const std::string& aPath)
+{
+    if (PathDriveLetter(aPath))
+        return true;
+    return aPath.size() > 2 && aPath[0] == '\\' && aPath[1] == '\\' && aPath[2] != '?' && aPath[2] != '.';
+}
+
+// The directory the lists open at for a start text: the deepest part of it
+// that exists; "" when no part does, when its drive is missing or not ready,
+// or when the text cannot be expanded at all.
+std::string StartDirectory(const std::string& aStart)
+{
+    if (aStart.empty())
+        return {};
+    std::string full;
+    try {
+        full = FullPath(JoinPath(aStart, "*.*"));
+    } catch (const EInOutError&) {
+        return {};
+    }
+    if (!IsListablePathForm(full))
+        return {};
+    return DeepestExistingDirectory(ExtractFileDir(full));
+}
+
+// The process's current directory, or "" when it cannot be read.
+std::string CurrentDirectoryIfAny()
+{
+    try {
+        return CurrentDirectory();
+    } catch (const EInOutError&) {
+        return {};
+    }
+}
+
+// The root of the drive the system lives on, the last place to open at.
+std::string SystemDriveRoot()
+{
+    char windows[MAX_PATH + 1] = {};
+    UINT n = GetSystemWindowsDirectoryA(windows, sizeof windows);
+    if (n >= 2 && n <= MAX_PATH && PathDriveLetter(windows))
+        return std::string(windows, 2) + '\\';
+    return "C:\\";
+}
+
+// Builds the dialog with its lists at the first of aDirs that can be entered
+// and listed. The lists fill while the dialog is built, so a directory that
+// cannot be listed fails the building; the next one is tried then. When none
+// can be listed, the last failure passes on.
+std::unique_ptr<TSelectDirDlg> BuildAtFirstListable(const std::vector<std::string>& aDirs, int aPixelsPerInch)
+{
+    std::exception_ptr failure;
+    for (const std::string& dir : aDirs) {
+        if (dir.empty())
+            continue;
+        try {
+            ChangeDirectory(dir);
+            return std::make_unique<TSelectDirDlg>(&Application, aPixelsPerInch);
+        } catch (const EInOutError&) {
+            failure = std::current_exception();
+        }
+    }
+    if (!failure)
+        throw EInOutError(ERROR_PATH_NOT_FOUND);
+    std::rethrow_exception(failure);
+}
 } // namespace
 
 const TFormDescription& SelectDirDescription()
@@ -89,6 +174,16 @@ const TFormDescription& SelectDirDescription()
 TSelectDirDlg::TSelectDirDlg(TComponent* anOwner, int aPixelsPerInch) : TForm(anOwner, aPixelsPerInch)
 {
     Build(kSelectDirForm);
+    // Two kinds of control are given their row's bounds once more. A label
+    // keeps the size its row gives: the form widens a label whose text is
+    // wider in the system's font. The directory list rounds its height down
+    // to whole lines when placed, which was before it had its own item
+    // height; placed again, it rounds to lines of that height.
+    for (const TControlDescription& row : kSelectDirControls)
+        if (dynamic_cast<TLabel*>(FindComponent(row.ComponentName())) || (row.Options & coIntegralHeight))
+            Field<TWinControl>(row.ComponentName())
+                ->SetBounds(Scale(row.Left), Scale(row.Top), Scale(row.Width), Scale(row.Height));
+    PlaceCentred(*this, false);
     // Grey text marks the file list as a view; it still takes the focus.
     FileList->FontColor = GetSysColor(COLOR_GRAYTEXT);
     FileList->SetFileType(FileAttr(ftNormal));
@@ -124,33 +219,30 @@ std::string TSelectDirDlg::ChosenDir() const
 
 void TSelectDirDlg::SetChosenDir(const std::string& Value)
 {
-    if (Value.empty())
-        return;
-    std::string full;
-    {
-        TCriticalErrorsOff quiet;
-        full = ExpandFileName(JoinPath(Value, "*.*"));
-    }
-    // Only a drive-letter path moves the lists; a UNC start keeps the
-    // directory they show.
-    if (full.size() >= 3 && PathDriveLetter(full)) {
-        std::string target = DeepestExistingDirectory(ExtractFileDir(full));
+    std::string target = StartDirectory(Value);
+    if (!target.empty() && !SameText(target, DirList->CurrentDir()))
+        MoveListsTo(target);
+    // The start text is kept exactly, an empty one too: OK without typing
+    // returns it.
+    DirEdit->SetText(Value);
+}
+
+void TSelectDirDlg::MoveListsTo(const std::string& aDir)
+{
+    try {
+        // A share has no drive letter: the drive list then shows none.
+        DriveList->SetSelectedDrive(PathDriveLetter(aDir));
+        DirList->SetCurrentDir(aDir);
+    } catch (const EInOutError&) {
+        // The lists still show a directory they could list (a failed change
+        // keeps the old one): the drive list and the process follow them
+        // there. Failing that too, they stay as they are.
         try {
-            if (target.empty())
-                throw EInOutError(ERROR_PATH_NOT_FOUND);
-            DriveList->SetSelectedDrive(target[0]);
-            DirList->SetCurrentDir(target);
+            DriveList->SetSelectedDrive(DirList->DriveLetter());
+            ChangeDirectory(DirList->CurrentDir());
         } catch (const EInOutError&) {
-            // Nothing of it can be entered: the lists show the current
-            // directory, and the drive list its drive.
-            std::string current = CurrentDirectory();
-            if (char drive = PathDriveLetter(current))
-                DriveList->SetSelectedDrive(drive);
-            DirList->SetCurrentDir(current);
         }
     }
-    // The start text is kept exactly: OK without typing returns it.
-    DirEdit->SetText(Value);
 }
 
 void TSelectDirDlg::DirListChange(TComponent*)
@@ -207,22 +299,40 @@ void TSelectDirDlg::HelpButtonClick(TComponent*)
     Application.HelpContext(HelpContext);
 }
 
+std::unique_ptr<TSelectDirDlg> NewSelectDirDlg(const std::string& aStart, TBrowseDirOptions anOptions, int aHelpContext,
+                                               int aPixelsPerInch)
+{
+    // The lists open where they can be listed, so that a folder, medium or
+    // share that went away never keeps the chooser from opening.
+    std::unique_ptr<TSelectDirDlg> dialog =
+        BuildAtFirstListable({StartDirectory(aStart), CurrentDirectoryIfAny(), SystemDriveRoot()}, aPixelsPerInch);
+    // The lists already show what ChosenDir would move them to: only the
+    // start text is left to keep.
+    dialog->DirEdit->SetText(aStart);
+    dialog->SetEditablePath((anOptions & bdEditablePath) != 0);
+    dialog->SetConfirmMissing((anOptions & bdConfirmMissing) != 0);
+    if (dialog->PixelsPerInch() != 96) {
+        // The file list takes the dialog's font again, and with it an item
+        // height for that font instead of the scaled one, which can be lower.
+        SendMessageA(dialog->FileList->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(dialog->FontHandle()), FALSE);
+        PlaceCentred(*dialog, true);
+    }
+    if (aHelpContext == 0) {
+        dialog->HelpButton->SetVisible(false);
+        int cancelLeft = dialog->CancelButton->BoundsRect().left;
+        MoveLeft(*dialog->CancelButton, dialog->HelpButton->BoundsRect().left);
+        MoveLeft(*dialog->OKButton, cancelLeft);
+    } else {
+        dialog->HelpContext = aHelpContext;
+    }
+    return dialog;
+}
+
 bool BrowseDirectory(std::string& Directory, TBrowseDirOptions Options, int HelpContext)
 {
     std::string chosen;
     {
-        std::unique_ptr<TSelectDirDlg> dialog(new TSelectDirDlg(&Application));
-        dialog->SetChosenDir(Directory);
-        dialog->SetEditablePath((Options & bdEditablePath) != 0);
-        dialog->SetConfirmMissing((Options & bdConfirmMissing) != 0);
-        if (HelpContext == 0) {
-            dialog->HelpButton->SetVisible(false);
-            int cancelLeft = dialog->CancelButton->BoundsRect().left;
-            MoveLeft(*dialog->CancelButton, dialog->HelpButton->BoundsRect().left);
-            MoveLeft(*dialog->OKButton, cancelLeft);
-        } else {
-            dialog->HelpContext = HelpContext;
-        }
+        std::unique_ptr<TSelectDirDlg> dialog = NewSelectDirDlg(Directory, Options, HelpContext);
         if (dialog->ShowModal() != mrOk)
             return false;
         chosen = dialog->ChosenDir();

@@ -2,6 +2,7 @@
 // The directory chooser: a modal dialog with a drive list, a directory list,
 // a greyed file list and a path label or an editable path field, run by
 // BrowseDirectory.
+#include <memory>
 #include <string>
 
 #include "dirdlg/DirSystem.h"
@@ -44,9 +45,10 @@ public:
 
     // The edit field's text in editable mode, the path label's otherwise.
     std::string ChosenDir() const;
-    // Starts at Value: the lists open at the deepest part of it that exists
-    // (the current directory when no part does, or when its drive is missing
-    // or not ready) and the edit field holds Value exactly as given.
+    // Starts at Value: the lists move to the deepest part of it that exists,
+    // on a drive or a share, and stay where they are when no part does, when
+    // its drive is missing or not ready, or when they cannot go there. The
+    // edit field holds Value exactly as given, "" included.
     void SetChosenDir(const std::string& Value);
 
     // The system's network-connection dialog, or null.
@@ -61,6 +63,8 @@ public:
     void HelpButtonClick(TComponent* Sender);
 
 private:
+    void MoveListsTo(const std::string& aDir);
+
     bool FEditablePath = false;
     bool FConfirmMissing = false;
     TNetConnectDialog FNetConnect;
@@ -68,6 +72,14 @@ private:
 
 // The description the dialog is built from.
 const TFormDescription& SelectDirDescription();
+
+// The chooser that BrowseDirectory shows, at aPixelsPerInch (0: the
+// screen's), set up for the options and help context. Its lists open at the
+// deepest existing part of aStart, else at the current directory when that
+// can be listed, else at the root of the system drive; its edit field holds
+// aStart. Raises only when not even that root can be listed.
+std::unique_ptr<TSelectDirDlg> NewSelectDirDlg(const std::string& aStart, TBrowseDirOptions anOptions, int aHelpContext,
+                                               int aPixelsPerInch = 0);
 
 // Runs the chooser modally, starting at Directory. True when the user accepted
 // with OK; only then is Directory replaced, with the chosen directory (created

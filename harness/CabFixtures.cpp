@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <fci.h>
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <stdexcept>
@@ -184,6 +185,68 @@ std::vector<std::string> MakeCabinets(const std::string& dir, const std::vector<
     return cabinets;
 }
 
+namespace {
+void Put16(std::string& out, uint32_t value)
+{
+    out += static_cast<char>(value & 0xFF);
+    out += static_cast<char>(value >> 8 & 0xFF);
+}
+void Put32(std::string& out, uint32_t value)
+{
+    Put16(out, value & 0xFFFF);
+    Put16(out, value >> 16);
+}
+} // namespace
+
+void MakeStoredCabinet(const std::string& path, const std::vector<TFixtureFile>& files, uint16_t setID)
+{
+    constexpr uint32_t HeaderSize = 36, FolderSize = 8, BlockSize = 32768, BlockHeaderSize = 8;
+    std::string data, table;
+    for (const TFixtureFile& f : files) {
+        Put32(table, static_cast<uint32_t>(f.Content.size()));
+        Put32(table, static_cast<uint32_t>(data.size())); // offset in the one folder
+        Put16(table, 0);
+        Put16(table, f.Date);
+        Put16(table, f.Time);
+        Put16(table, f.Attrs | (f.Exec ? 0x40 : 0));
+        table += f.StoredName + '\0';
+        data += f.Content;
+    }
+    uint32_t blocks = static_cast<uint32_t>((data.size() + BlockSize - 1) / BlockSize);
+    uint32_t firstBlock = HeaderSize + FolderSize + static_cast<uint32_t>(table.size());
+    std::string cab = "MSCF";
+    Put32(cab, 0);
+    Put32(cab, firstBlock + blocks * BlockHeaderSize + static_cast<uint32_t>(data.size()));
+    Put32(cab, 0);
+    Put32(cab, HeaderSize + FolderSize); // the file table
+    Put32(cab, 0);
+    cab += "\x03\x01"; // format 1.3
+    Put16(cab, 1);     // folders
+    Put16(cab, static_cast<uint32_t>(files.size()));
+    Put16(cab, 0); // no flags: no set neighbours, no reserve
+    Put16(cab, setID);
+    Put16(cab, 0);
+    Put32(cab, firstBlock);
+    Put16(cab, blocks);
+    Put16(cab, 0); // stored
+    cab += table;
+    for (size_t at = 0; at < data.size(); at += BlockSize) {
+        uint32_t size = static_cast<uint32_t>(std::min<size_t>(BlockSize, data.size() - at));
+        Put32(cab, 0); // no checksum
+        Put16(cab, size);
+        Put16(cab, size);
+        cab.append(data, at, size);
+    }
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    bool ok = file != INVALID_HANDLE_VALUE &&
+              WriteFile(file, cab.data(), static_cast<DWORD>(cab.size()), &written, nullptr) && written == cab.size();
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    if (!ok)
+        throw std::runtime_error("cannot write " + path);
+}
+
 std::string NoiseBytes(size_t count, uint32_t seed)
 {
     std::string s(count, '\0');
@@ -195,4 +258,94 @@ std::string NoiseBytes(size_t count, uint32_t seed)
         c = static_cast<char>(x >> 24);
     }
     return s;
+}
+
+namespace {
+
+void PutWord(std::string& out, uint16_t v)
+{
+    out += static_cast<char>(v & 0xFF);
+    out += static_cast<char>(v >> 8);
+}
+void PutLong(std::string& out, uint32_t v)
+{
+    PutWord(out, static_cast<uint16_t>(v & 0xFFFF));
+    PutWord(out, static_cast<uint16_t>(v >> 16));
+}
+void SetLong(std::string& out, size_t at, uint32_t v)
+{
+    std::string bytes;
+    PutLong(bytes, v);
+    out.replace(at, 4, bytes);
+}
+
+} // namespace
+
+std::string RawCabinetBytes(const TRawCabinet& c)
+{
+    constexpr size_t BlockSize = 32768;
+    const uint16_t folders = c.FolderCount.value_or(1);
+    std::string data;
+    for (const TFixtureFile& f : c.Files)
+        data += f.Content;
+    const uint16_t blocks = static_cast<uint16_t>((data.size() + BlockSize - 1) / BlockSize);
+
+    std::string out = "MSCF";
+    PutLong(out, 0);
+    const size_t cabinetSizeAt = out.size();
+    PutLong(out, 0); // cbCabinet, set at the end
+    PutLong(out, 0);
+    const size_t tableAt = out.size();
+    PutLong(out, 0); // coffFiles, set below
+    PutLong(out, 0);
+    out += '\x03';
+    out += '\x01';
+    PutWord(out, folders);
+    PutWord(out, c.FileCount.value_or(static_cast<uint16_t>(c.Files.size())));
+    PutWord(out, static_cast<uint16_t>((c.Previous.empty() ? 0 : 1) | (c.Next.empty() ? 0 : 2)));
+    PutWord(out, c.SetID);
+    PutWord(out, c.Index);
+    if (!c.Previous.empty()) {
+        out += c.Previous + '\0';
+        out += "disk" + std::string(1, '\0');
+    }
+    if (!c.Next.empty()) {
+        out += c.Next + '\0';
+        out += "disk" + std::string(1, '\0');
+    }
+    std::vector<size_t> folderStarts;
+    for (uint16_t i = 0; i < folders; ++i) {
+        folderStarts.push_back(out.size());
+        PutLong(out, 0); // coffCabStart, set below
+        PutWord(out, i == 0 ? blocks : 0);
+        PutWord(out, 0); // stored
+    }
+    SetLong(out, tableAt, c.FileTableOffset.value_or(static_cast<uint32_t>(out.size())));
+    uint32_t offset = 0;
+    for (size_t i = 0; i < c.Files.size(); ++i) {
+        const TFixtureFile& f = c.Files[i];
+        uint16_t folder = 0;
+        for (const auto& [index, value] : c.FolderOf)
+            if (index == i)
+                folder = value;
+        PutLong(out, static_cast<uint32_t>(f.Content.size()));
+        PutLong(out, offset);
+        PutWord(out, folder);
+        PutWord(out, f.Date);
+        PutWord(out, f.Time);
+        PutWord(out, static_cast<uint16_t>(f.Attrs | (f.Exec ? 0x40 : 0)));
+        out += f.StoredName + '\0';
+        offset += static_cast<uint32_t>(f.Content.size());
+    }
+    for (size_t at : folderStarts)
+        SetLong(out, at, static_cast<uint32_t>(out.size()));
+    for (size_t at = 0; at < data.size(); at += BlockSize) {
+        const std::string block = data.substr(at, BlockSize);
+        PutLong(out, 0); // no checksum
+        PutWord(out, static_cast<uint16_t>(block.size()));
+        PutWord(out, static_cast<uint16_t>(block.size()));
+        out += block;
+    }
+    SetLong(out, cabinetSizeAt, static_cast<uint32_t>(out.size()));
+    return out;
 }

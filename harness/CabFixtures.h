@@ -3,6 +3,7 @@
 // cabinet.dll, so that stored names, dates, attributes and cabinet sizes (and
 // with them files that continue into the next cabinet) are chosen freely.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,5 +39,29 @@ struct TFixtureSet {
 std::vector<std::string> MakeCabinets(const std::string& dir, const std::vector<TFixtureFile>& files,
                                       const TFixtureSet& options = {});
 
+// Writes one cabinet of stored (uncompressed) data to path directly, without
+// the library, with a zero (unchecked) checksum on each block: quick for
+// fixtures of thousands of files, for which the library's compression half
+// takes seconds. Raises std::runtime_error when the file cannot be written.
+void MakeStoredCabinet(const std::string& path, const std::vector<TFixtureFile>& files, uint16_t setID = 1234);
+
 // Bytes that do not compress, the same for the same seed.
 std::string NoiseBytes(size_t count, uint32_t seed);
+
+// A cabinet written byte by byte, without the library: one folder of stored
+// (uncompressed) data holding every file, block checksums left at 0 (not
+// checked). What the header states can be made wrong on purpose, as a
+// damaged or hostile cabinet states it.
+struct TRawCabinet {
+    std::vector<TFixtureFile> Files;
+    // The header's counts and the start of the file table; by default what
+    // is written. Folders beyond the first start with the same data.
+    std::optional<uint16_t> FolderCount, FileCount;
+    std::optional<uint32_t> FileTableOffset;
+    // A file's folder index as stored, by index into Files; 0 when not given.
+    std::vector<std::pair<size_t, uint16_t>> FolderOf;
+    // Neighbours in a set; empty for none.
+    std::string Previous, Next;
+    uint16_t SetID = 1234, Index = 0;
+};
+std::string RawCabinetBytes(const TRawCabinet& aCabinet);

@@ -85,7 +85,8 @@ std::string ReadFile(const std::string& name)
     return out;
 }
 
-void RemoveTree(const std::string& dir)
+namespace {
+void RemoveEntries(const std::string& dir)
 {
     std::string base = IncludeTrailingBackslash(dir);
     TDirectorySearch search(base + "*", faAnyFile);
@@ -98,11 +99,26 @@ void RemoveTree(const std::string& dir)
         std::string full = base + e.Name;
         SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
         if (e.Attr & FILE_ATTRIBUTE_DIRECTORY)
-            RemoveTree(full);
+            RemoveEntries(full);
         else
             DeleteFileA(full.c_str());
     }
     RemoveDirectoryA(dir.c_str());
+}
+} // namespace
+
+void RemoveTree(const std::string& dir)
+{
+    RemoveEntries(dir);
+    // The process's current directory cannot be removed, nor a directory
+    // that holds it, whatever name it was entered by (a drive letter or a
+    // share on the folder): the chooser's lists leave it where they last
+    // looked. Step out to the tree's parent and try again.
+    if (DirectoryExists(dir)) {
+        std::string tree = IncludeTrailingBackslash(dir);
+        SetCurrentDirectoryA(ExtractFilePath(tree.substr(0, tree.size() - 1)).c_str());
+        RemoveEntries(dir);
+    }
 }
 
 std::string ExeDir()

@@ -4,7 +4,7 @@
 #include <string>
 
 // A fresh directory under the prefix's temp folder, removed with everything in
-// it (attributes cleared first) when the object goes.
+// it when the object goes (RemoveTree).
 class TempDir {
 public:
     TempDir();
@@ -36,7 +36,8 @@ std::string ReadFile(const std::string& name);
 // Stamps a file's creation and last-write time with 15 June of a year, noon
 // UTC (1970 and 2110 lie outside what a DOS date can hold).
 void StampYear(const std::string& name, WORD year);
-// Removes a tree, clearing read-only, hidden and system bits on the way.
+// Removes a tree, clearing read-only, hidden and system bits on the way; when
+// the current directory stands in it, moves that to the tree's parent.
 void RemoveTree(const std::string& dir);
 // The directory of the running test executable, with a trailing backslash.
 std::string ExeDir();

@@ -45,7 +45,7 @@ for arch in "${runnable[@]}"; do
         source "$root/scripts/wine-env.sh"
         wineserver -k >/dev/null 2>&1 || true
         wineserver -p >/dev/null 2>&1 || true
-        rm -rf "$dir/test-results"
+        rm -rf "$dir/test-results" "$dir/Testing/Temporary/LastTestsFailed.log"
         mkdir -p "$dir/test-results"
         echo "== running the $arch tests"
         set +e
@@ -56,5 +56,6 @@ for arch in "${runnable[@]}"; do
     ) || status=1
     summaries+=("$arch=$dir")
 done
+python3 "$root/scripts/test-summary.py" --self-check || status=1
 python3 "$root/scripts/test-summary.py" "${summaries[@]}" -- "$@" || status=1
 exit $status

@@ -1,8 +1,10 @@
 #include "ui/Application.h"
 
 #include <objbase.h>
+#include <process.h>
 
 #include <new>
+#include <optional>
 
 #include "core/Exceptions.h"
 #include "core/Strings.h"
@@ -150,6 +152,12 @@ void TApplication::SetTitle(const std::string& aTitle)
     FTitle = aTitle;
     if (FWindow)
         FWindow->SetText(aTitle);
+}
+
+void TApplication::SetTaskbarCaption(const std::string& aCaption)
+{
+    if (FWindow)
+        FWindow->SetText(aCaption.empty() ? FTitle : aCaption);
 }
 
 HWND TApplication::Handle()
@@ -348,6 +356,64 @@ void TApplication::ProcessMessages()
         if (!ProcessMessage(msg))
             break;
     ShowPendingException();
+}
+
+namespace {
+struct TBackgroundWork {
+    const std::function<void()>& Work;
+    ExceptionSlot Failure;
+};
+
+// The thread's entry is called by the system: nothing may unwind out of it.
+unsigned __stdcall RunBackgroundWork(void* aWork) noexcept
+{
+    auto* work = static_cast<TBackgroundWork*>(aWork);
+    HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    try {
+        work->Work();
+    } catch (...) {
+        work->Failure.Capture();
+    }
+    if (SUCCEEDED(com))
+        CoUninitialize();
+    return 0;
+}
+} // namespace
+
+void TApplication::RunInBackground(const std::function<void()>& aWork)
+{
+    TBackgroundWork work{aWork, {}};
+    // _beginthreadex, not CreateThread: the thread uses the C run-time.
+    KernelHandle thread(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &RunBackgroundWork, &work, 0, nullptr)));
+    if (!thread)
+        RaiseLastOSError();
+    HANDLE handle = thread.get();
+    std::optional<WPARAM> quit;
+    // Nothing leaves this loop before the thread has ended: it uses work.
+    for (;;) {
+        DWORD woken = MsgWaitForMultipleObjectsEx(1, &handle, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woken == WAIT_OBJECT_0)
+            break;
+        if (woken != WAIT_OBJECT_0 + 1) {
+            // Waiting with messages failed: wait without them.
+            WaitForSingleObject(handle, INFINITE);
+            break;
+        }
+        try {
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                if (msg.message == WM_QUIT)
+                    quit = msg.wParam;
+                else
+                    ProcessMessage(msg);
+            }
+        } catch (...) {
+            CaptureException();
+        }
+    }
+    if (quit)
+        PostQuitMessage(static_cast<int>(*quit));
+    work.Failure.Rethrow();
 }
 
 int MainFormShowCommand(const STARTUPINFOA& anInfo)

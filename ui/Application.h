@@ -47,6 +47,10 @@ public:
 
     const std::string& Title() const noexcept { return FTitle; }
     void SetTitle(const std::string& aTitle);
+    // What the taskbar entry reads for a while (a progress, say); the title,
+    // which error boxes keep as their caption, is unchanged. Empty shows the
+    // title again.
+    void SetTaskbarCaption(const std::string& aCaption);
     // The hidden top-level window, created on first use.
     HWND Handle();
 
@@ -75,6 +79,13 @@ public:
     void HandleMessage();
     // Handles every message waiting, without waiting for more.
     void ProcessMessages();
+    // Runs aWork on a thread of its own and meanwhile handles this thread's
+    // messages as the loop does, so that the windows keep painting and
+    // answering; returns once aWork has returned and raises here what it
+    // raised. A quit request met meanwhile is posted again afterwards. The
+    // thread has a single-threaded apartment of the component-object library
+    // for the shell calls a handler may make.
+    void RunInBackground(const std::function<void()>& aWork);
     // Minimises the program to its taskbar entry, hiding the visible forms;
     // Restore shows them again.
     void Minimize();

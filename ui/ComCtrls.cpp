@@ -7,7 +7,7 @@
 
 void InitCommonControlClasses()
 {
-    INITCOMMONCONTROLSEX init{sizeof init, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX init{sizeof init, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&init);
 }
 
@@ -142,11 +142,21 @@ void TToolBar::InsertButton(TToolButton* aButton)
     TBBUTTON b{};
     b.iBitmap = aButton->ImageIndex >= 0 ? aButton->ImageIndex : I_IMAGENONE;
     b.idCommand = aButton->Id;
-    b.fsState = TBSTATE_ENABLED;
+    b.fsState = Enabled() ? TBSTATE_ENABLED : 0;
     b.fsStyle = BTNS_BUTTON;
     b.iString = -1;
     if (!SendMessageA(Handle(), TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&b)))
         throw EInvalidOperation("Cannot add tool button '" + aButton->Name + "'");
+}
+
+LRESULT TToolBar::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
+{
+    // The bar's own window refuses input when disabled, but draws its buttons
+    // as before: grey them with it.
+    if (aMsg == WM_ENABLE)
+        for (TToolButton* button : FButtons)
+            SendMessageA(Handle(), TB_ENABLEBUTTON, button->Id, MAKELPARAM(wParam ? TRUE : FALSE, 0));
+    return TWinControl::WndProc(aMsg, wParam, lParam);
 }
 
 bool TToolBar::CNCommand(WORD, WORD anId)
@@ -179,4 +189,37 @@ void TToolBar::Notification(TComponent* aComponent, TOperation anOperation)
             SendMessageA(Handle(), TB_DELETEBUTTON, static_cast<WPARAM>(index), 0);
     }
     FButtons.erase(it);
+}
+
+void TProgressBar::CreateParams(TCreateParams& aParams)
+{
+    InitCommonControlClasses();
+    TWinControl::CreateParams(aParams);
+    aParams.ClassName = PROGRESS_CLASSA;
+    aParams.Style |= PBS_SMOOTH;
+    aParams.Style &= ~WS_TABSTOP;
+}
+
+void TProgressBar::HandleCreated()
+{
+    SendMessageA(Handle(), PBM_SETRANGE32, 0, FMax);
+    SendMessageA(Handle(), PBM_SETPOS, static_cast<WPARAM>(FPosition), 0);
+}
+
+void TProgressBar::SetMax(int aMax)
+{
+    FMax = aMax > 0 ? aMax : 1;
+    FPosition = std::min(FPosition, FMax);
+    if (HandleAllocated())
+        HandleCreated();
+}
+
+void TProgressBar::SetPosition(int aPosition)
+{
+    aPosition = std::clamp(aPosition, 0, FMax);
+    if (aPosition == FPosition)
+        return;
+    FPosition = aPosition;
+    if (HandleAllocated())
+        SendMessageA(Handle(), PBM_SETPOS, static_cast<WPARAM>(FPosition), 0);
 }

@@ -1,5 +1,5 @@
 #pragma once
-// Image lists and flat tool bars of the common controls.
+// Image lists, flat tool bars and progress bars of the common controls.
 #include <windows.h>
 #include <commctrl.h>
 #include <string>
@@ -56,7 +56,7 @@ public:
 };
 
 // A tool bar without border edges, not aligned to a side, with flat buttons.
-// It takes no keyboard focus.
+// It takes no keyboard focus. Disabled, it shows its buttons greyed.
 class TToolBar : public TWinControl {
 public:
     explicit TToolBar(TComponent* anOwner);
@@ -75,10 +75,31 @@ protected:
     void CreateParams(TCreateParams& aParams) override;
     void HandleCreated() override;
     bool CNCommand(WORD aCode, WORD anId) override;
+    LRESULT WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam) override;
     void Notification(TComponent* aComponent, TOperation anOperation) override;
 
 private:
     void InsertButton(TToolButton* aButton);
     std::vector<TToolButton*> FButtons;
     TImageList* FImages = nullptr;
+};
+
+// A smooth horizontal bar that fills from the left as a position moves from
+// 0 to Max. Takes no focus.
+class TProgressBar : public TWinControl {
+public:
+    using TWinControl::TWinControl;
+    int Max() const noexcept { return FMax; }
+    void SetMax(int aMax);
+    int Position() const noexcept { return FPosition; }
+    // Clamped to 0..Max.
+    void SetPosition(int aPosition);
+
+protected:
+    void CreateParams(TCreateParams& aParams) override;
+    void HandleCreated() override;
+
+private:
+    int FMax = 100;
+    int FPosition = 0;
 };

@@ -241,6 +241,8 @@ void TForm::Hide()
 
 void TForm::Close()
 {
+    if (!CloseQuery())
+        return;
     if (FModal)
         ModalResult = mrCancel;
     else if (IsMainForm(this))

@@ -78,8 +78,8 @@ public:
     // Shows the form (centred on first show when its position says so).
     void Show(int aCmdShow = SW_SHOWNORMAL);
     void Hide();
-    // Closes the form: a modal form ends with mrCancel, the main form ends the
-    // message loop, another form is hidden.
+    // Closes the form, unless CloseQuery refuses: a modal form ends with
+    // mrCancel, the main form ends the message loop, another form is hidden.
     void Close();
     // Shows the form modally, with every other window of the program
     // disabled, until ModalResult is set; returns it.
@@ -111,6 +111,9 @@ public:
     }
 
 protected:
+    // Asked by Close (also for the close box, the system menu and the taskbar
+    // entry): false keeps the form open. Every form may close by default.
+    virtual bool CloseQuery() { return true; }
     // Runs OnCreate; an exception it raises is shown by the application and
     // creation goes on.
     void DoCreate();

@@ -1,5 +1,8 @@
 // Extraction benchmark helper, run under Wine by bench/cab/run.py:
 //   cab_bench reader <cabinet> <dest>   through TSTCabReader
+//   cab_bench reader-progress <cabinet> <dest>
+//                                       the same with a progress handler
+//   cab_bench checks <cabinet> <dest>   the reader's checks before writing alone
 //   cab_bench floor <cabinet> <dest>    through the thinnest correct FDI client
 //   cab_bench makeset <srcdir> <outdir> <cabinet size>
 //                                       a spanning set over every file of srcdir
@@ -14,7 +17,8 @@
 
 #include "harness/CabFixtures.h"
 
-int RunReader(const std::string& cab, const std::string& dest);
+int RunReader(const std::string& cab, const std::string& dest, bool withProgress);
+int RunChecks(const std::string& cab, const std::string& dest);
 
 namespace Floor {
 
@@ -185,8 +189,10 @@ int main(int argc, char** argv)
     if (b.back() != '\\')
         b += '\\';
     try {
-        if (mode == "reader")
-            return RunReader(a, b);
+        if (mode == "reader" || mode == "reader-progress")
+            return RunReader(a, b, mode == "reader-progress");
+        if (mode == "checks")
+            return RunChecks(a, b);
         if (mode == "floor")
             return Floor::Run(a, b);
         if (mode == "makeset" && argc == 5)

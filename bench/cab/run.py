@@ -5,6 +5,12 @@ tools round by round. Prints medians, per-round ratios to the floor and peak
 memory. Not part of the test run; see bench/README.md.
 
 usage: bench/cab/run.py [--build DIR (default build/x86)] [--work DIR] [--rounds N] [--only a,b,c]
+                       [--tools reader,floor,...] [--over] [--checks]
+
+--over   each run starts from a complete earlier installation (every file is
+         replaced), copied from a template the floor made once
+--checks also times the reader's checks before writing alone, in-process, on a
+         missing and (with --over) a complete destination
 """
 import argparse
 import os
@@ -140,6 +146,9 @@ def main():
     ap.add_argument("--work", default="/tmp/klp-cab-bench")
     ap.add_argument("--rounds", type=int, default=5)
     ap.add_argument("--only", default="a,b,c")
+    ap.add_argument("--tools", default="")
+    ap.add_argument("--over", action="store_true")
+    ap.add_argument("--checks", action="store_true")
     args = ap.parse_args()
     bench_exe = os.path.join(args.build, "bench", "cab", "cab_bench.exe")
     if not os.path.exists(bench_exe):
@@ -158,11 +167,22 @@ def main():
         dest = os.path.join(args.work, "out")
         tools = {
             "reader": lambda cab: ["wine", win(bench_exe), "reader", win(cab), win(dest)],
+            "reader-progress": lambda cab: ["wine", win(bench_exe), "reader-progress", win(cab), win(dest)],
             "floor": lambda cab: ["wine", win(bench_exe), "floor", win(cab), win(dest)],
             "extrac32": lambda cab: ["wine", "extrac32.exe", "/Y", "/E", "/L", win(dest), win(cab)],
             "cabextract": lambda cab: ["cabextract", "-q", "-d", dest, cab],
         }
+        chosen = args.tools.split(",") if args.tools else (
+            ["reader", "floor"] if args.over else ["reader", "floor", "extrac32", "cabextract"])
+        tools = {t: tools[t] for t in chosen}
         order = list(tools)
+        templates = {}
+        if args.over:
+            for key, cab in sets.items():
+                templates[key] = os.path.join(args.work, key + "-installed")
+                if not os.path.isdir(templates[key]):
+                    os.makedirs(templates[key])
+                    wine([win(bench_exe), "floor", win(cab), win(templates[key])], check=True)
         results = {k: {t: [] for t in tools} for k in sets}
         expected = {}
         for r in range(args.rounds):
@@ -170,15 +190,31 @@ def main():
                 rot = order[r % len(order):] + order[:r % len(order)]
                 for tool in rot:
                     shutil.rmtree(dest, ignore_errors=True)
-                    os.makedirs(dest)
+                    if args.over:
+                        subprocess.run(["cp", "-a", templates[key], dest], check=True)
+                    else:
+                        os.makedirs(dest)
                     subprocess.run(["sync"])
                     wall, peak, rc = timed(tools[tool](cab), wine.env)
                     files = count_files(dest)
-                    if tool == "cabextract":
-                        expected[key] = files
+                    if tool in ("cabextract", "floor"):
+                        expected.setdefault(key, files)
                     results[key][tool].append((wall, peak, rc, files))
                     print("round %d %s %-10s %7.2f s %7d KiB rc=%d files=%d" % (r + 1, key, tool, wall, peak, rc, files),
                           flush=True)
+        checks = {}
+        if args.checks:
+            for key, cab in sets.items():
+                for state in (["missing", "complete"] if args.over else ["missing"]):
+                    shutil.rmtree(dest, ignore_errors=True)
+                    if state == "complete":
+                        subprocess.run(["cp", "-a", templates[key], dest], check=True)
+                    out = "/tmp/klp-bench-checks.txt"
+                    with open(out, "wb") as f:
+                        subprocess.run(["wine", win(bench_exe), "checks", win(cab), win(dest)], env=wine.env,
+                                       stdin=subprocess.DEVNULL, stdout=f, stderr=subprocess.DEVNULL, check=True)
+                    ms = float(open(out).read().split("checks_ms")[1].split()[0])
+                    checks[(key, state)] = ms
         shutil.rmtree(dest, ignore_errors=True)
         print()
         print("| set | tool | median wall (s) | median ratio to floor | peak memory (MiB) | files |")
@@ -194,6 +230,14 @@ def main():
                 print("| %s | %s | %.2f | %.3f | %.1f | %d%s |" % (key, tool, statistics.median(walls),
                                                                    statistics.median(ratios),
                                                                    max(x[1] for x in runs) / 1024, files, note))
+        if checks:
+            print()
+            print("| set | destination | checks before writing (ms, median of 7) | share of the reader's median wall |")
+            print("|---|---|---|---|")
+            for (key, state), ms in checks.items():
+                wall = statistics.median(x[0] for x in results[key]["reader"]) if "reader" in results[key] else 0
+                share = "%.2f %%" % (100 * ms / 1000 / wall) if wall else "-"
+                print("| %s | %s | %.1f | %s |" % (key, state, ms, share))
     finally:
         wine.stop()
 

@@ -315,9 +315,7 @@ int main(int argc, char** argv)
                 Searches = 0;
             },
             [&] {
-                std::unique_ptr<TSelectDirDlg> dialog(new TSelectDirDlg(&Application, 96));
-                dialog->SetChosenDir(both10k);
-                dialog->SetEditablePath(true);
+                std::unique_ptr<TSelectDirDlg> dialog = NewSelectDirDlg(both10k, bdEditablePath, 0, 96);
                 dialog->Show();
                 Application.ProcessMessages();
                 searches.push_back(Searches);

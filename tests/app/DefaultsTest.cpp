@@ -270,6 +270,10 @@ TEST(DestinationLocation, FullPathsStandOthersArePlacedBesideTheProgramAndExpand
     // directory: that drive's root, wherever the current directory is on it.
     TempDir dir;
     CurrentDirectoryScope inDir(dir.Path());
-    EXPECT_EQ(DestinationLocation("\\Kelpa", exe), dir.Path().substr(0, 2) + "\\Kelpa");
+    const std::string drive = dir.Path().substr(0, 2);
+    EXPECT_EQ(DestinationLocation("\\Kelpa", exe), drive + "\\Kelpa");
     EXPECT_EQ(DestinationLocation("Kelpa", exe), "C:\\Kit\\Kelpa");
+    // A drive with no backslash after it is relative to that drive's current
+    // directory: not a full path, though it names a drive.
+    EXPECT_EQ(DestinationLocation(drive + "Kelpa", exe), dir.Path() + "Kelpa");
 }

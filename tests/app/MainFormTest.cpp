@@ -12,6 +12,7 @@
 #include "core/FileSystem.h"
 #include "core/Handle.h"
 #include "dirdlg/SelectDirIds.h"
+#include "harness/Harness.h"
 #include "harness/TestFiles.h"
 #include "tests/TestRegistry.h"
 #include "tests/UiTestSupport.h"
@@ -54,7 +55,7 @@ RECT ChildRect(HWND aChild)
     return r;
 }
 
-std::string WindowText(HWND aWnd)
+std::string ControlText(HWND aWnd)
 {
     char text[256] = {};
     GetWindowTextA(aWnd, text, sizeof text);
@@ -84,7 +85,7 @@ void CheckLayout(const TfKLPInst& aForm, int aDpi)
             EXPECT_EQ(r.bottom - r.top, scale(e.Height));
         }
         if (e.Text) {
-            EXPECT_EQ(WindowText(child), e.Text);
+            EXPECT_EQ(ControlText(child), e.Text);
         }
         LOGFONTA font{};
         auto handle = reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0));
@@ -231,6 +232,88 @@ TEST(MainWindow, EverythingScaledBy125PercentAt120Dpi)
     EXPECT_EQ(ChildRect(form.cbSource->Handle()).left, 20);
 }
 
+// The progress bar waits hidden under the logo, inside the window, where it
+// covers no other control when the run shows it.
+TEST(MainWindow, TheProgressBarWaitsHiddenWhereItCoversNothing)
+{
+    ErrorRecorder errors;
+    for (int dpi : {96, 144}) {
+        SCOPED_TRACE(dpi);
+        auto scale = [dpi](int v) { return MulDiv(v, dpi, 96); };
+        TfKLPInst form(nullptr, dpi);
+        HWND bar = GetDlgItem(form.Handle(), idProgress);
+        ASSERT_EQ(bar, form.ProgressBar1->Handle());
+        EXPECT_FALSE(GetWindowLongA(bar, GWL_STYLE) & WS_VISIBLE);
+        RECT r = ChildRect(bar), client, overlap;
+        EXPECT_EQ(r.left, scale(288));
+        EXPECT_EQ(r.top, scale(88));
+        EXPECT_EQ(r.right - r.left, scale(169));
+        EXPECT_EQ(r.bottom - r.top, scale(17));
+        GetClientRect(form.Handle(), &client);
+        EXPECT_TRUE(IntersectRect(&overlap, &r, &client) && EqualRect(&overlap, &r));
+        for (HWND child = GetWindow(form.Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            RECT other = ChildRect(child);
+            EXPECT_TRUE(child == bar || !IntersectRect(&overlap, &r, &other))
+                << "covers control " << GetDlgCtrlID(child);
+        }
+    }
+}
+
+namespace {
+// Every colour of the logo bitmap the program carries.
+std::set<COLORREF> LogoColours()
+{
+    BitmapHandle logo(
+        static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), "LOGO", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    BITMAP info{};
+    GetObjectA(logo.get(), sizeof info, &info);
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = info.bmWidth;
+    format.bmiHeader.biHeight = -info.bmHeight;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    std::vector<DWORD> pixels(static_cast<size_t>(info.bmWidth) * info.bmHeight);
+    WindowDc screen(nullptr);
+    GetDIBits(screen.get(), logo.get(), 0, info.bmHeight, pixels.data(), &format, DIB_RGB_COLORS);
+    std::set<COLORREF> colours;
+    for (DWORD p : pixels)
+        colours.insert(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
+    return colours;
+}
+} // namespace
+
+// Drawn at its own size the logo shows only its own colours; scaled by 1.5 at
+// 144 dpi it is smoothed, so that its edges take colours between those of the
+// picture instead of doubled pixels in steps.
+TEST(MainWindow, TheLogoIsSmoothedWhenScaled)
+{
+    ErrorRecorder errors;
+    const std::set<COLORREF> own = LogoColours();
+    ASSERT_GT(own.size(), 2u);
+    for (int dpi : {96, 144}) {
+        SCOPED_TRACE(dpi);
+        TfKLPInst form(nullptr, dpi);
+        form.Show();
+        RedrawWindow(form.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        Application.ProcessMessages();
+        RECT r;
+        GetWindowRect(form.Image2->Handle(), &r);
+        ASSERT_EQ(r.right - r.left, MulDiv(157, dpi, 96));
+        TScreenCapture capture(r);
+        size_t between = 0;
+        for (int y = 0; y < capture.Height(); ++y)
+            for (int x = 0; x < capture.Width(); ++x)
+                between += own.count(capture.At(x, y)) == 0;
+        size_t all = static_cast<size_t>(capture.Width()) * capture.Height();
+        if (dpi == 96)
+            EXPECT_EQ(between, 0u);
+        else
+            EXPECT_GT(between, all / 20) << between << " of " << all << " pixels in colours of their own";
+    }
+}
+
 TEST(MainWindow, TabGoesRoundTheInputsAndSkipsLogoAndToolBar)
 {
     ErrorRecorder errors;
@@ -304,6 +387,18 @@ TEST(MainWindow, BrowseButtonRunsTheChooserAndTakesOnlyAnAcceptedChoice)
     choose("C:\\Chosen place\\", sdOK);
     EXPECT_EQ("C:\\Chosen place\\", form.eDestination->Text());
     EXPECT_TRUE(errors.Shown.empty());
+
+    // A chooser that cannot open (no drive can be listed, down to the
+    // system's) shows its error and leaves the field alone.
+    TDirSystemScope seam;
+    InstallFakeDrives();
+    FakeDrives().NotReady = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    SendMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(idBrowseButton, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(form.ToolBar1->Handle()));
+    Pump();
+    EXPECT_EQ(nullptr, FindOwnWindow("Select Directory"));
+    EXPECT_EQ(std::vector<std::string>{"Drive C: has no medium or is not ready."}, errors.Shown);
+    EXPECT_EQ("C:\\Chosen place\\", form.eDestination->Text());
 }
 
 TEST(MainWindow, CreationProposesTheDefaultsWithoutAnEarlierInstallation)

@@ -2,9 +2,12 @@
 // test time and cabextract as an independent reader.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "cab/CabIntfSeam.h"
 #include "cab/CabSTComps.h"
 #include "core/FileSystem.h"
+#include "core/Handle.h"
 #include "core/Strings.h"
 #include "harness/TestFiles.h"
 #include "harness/CabFixtures.h"
@@ -50,6 +53,20 @@ FILETIME WriteTime(const std::string& name)
     WORD date = 0, time = 0;
     FileTimeToDosDateTime(&local, &date, &time);
     return {date, time};
+}
+
+// The files under dir that some handle still holds: opening one with no
+// sharing fails then.
+std::vector<std::string> HeldOpen(const std::string& dir)
+{
+    std::vector<std::string> held;
+    for (const std::string& name : ListTree(dir)) {
+        FileHandle f(
+            CreateFileA((dir + name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!f)
+            held.push_back(name);
+    }
+    return held;
 }
 
 } // namespace
@@ -292,11 +309,11 @@ TEST_F(CabReader, ChainOfCabinets)
     Reader.Extract(cabs[0], Dst, cefSingleCabinet);
     EXPECT_EQ(ListTree(Dst), std::vector<std::string>{"one.bin"});
 
-    // The last member missing: the files found are there, and the loss is reported.
+    // The last member missing: reported before anything is written.
     RemoveTree(Dst);
     DeleteFileA(cabs[2].c_str());
     auto e = Raised<ESTCabinet>([&] { Reader.Extract(cabs[0], Dst, 0); });
-    EXPECT_EQ(ListTree(Dst), (std::vector<std::string>{"one.bin", "two.bin"}));
+    EXPECT_FALSE(DirectoryExists(Dst));
     EXPECT_EQ(e.ErrorCode, FDIERROR_CABINET_NOT_FOUND);
     EXPECT_EQ(e.ErrorType, 2);
     EXPECT_EQ(e.Message(), "Cabinet not found [0x0001].\r\n" + SysErrorMessage(2) + " [0x0002].");
@@ -360,10 +377,9 @@ TEST_F(CabReader, SpanningIntoAMissingCabinetReportsTheMissingCabinet)
         EXPECT_EQ(e.ErrorCode, FDIERROR_CABINET_NOT_FOUND) << missing;
         EXPECT_EQ(e.ErrorType, ERROR_FILE_NOT_FOUND) << missing;
         EXPECT_EQ(e.Message(), "Cabinet not found [0x0001].\r\n" + SysErrorMessage(2) + " [0x0002].");
-        EXPECT_EQ(ReadFile(Dst + "first.txt"), "the first file\r\n");
+        // Found before anything is written.
+        EXPECT_FALSE(DirectoryExists(Dst)) << missing;
     }
-    // The unfinished file is closed, not stamped: it can be replaced at once.
-    WriteFile(Dst + "big.bin", "x");
 }
 
 TEST_F(CabReader, RelativeNamesAndAnEmptyName)
@@ -447,7 +463,8 @@ TEST_F(CabReader, UnsafeStoredNamesAreRefused)
         std::string out = dir.Path() + "deep\\out\\";
         auto e = Raised<ESTCabinet>([&] { Reader.Extract(cabs[0], out, 0); });
         EXPECT_EQ(e.Message(), std::string("Unsafe file name in cabinet: ") + name);
-        EXPECT_EQ(ListTree(dir.Path() + "deep\\"), std::vector<std::string>{"out\\fine.txt"}) << name;
+        // Refused before anything is written.
+        EXPECT_FALSE(DirectoryExists(dir.Path() + "deep")) << name;
     }
     // An owner may place such a file where it likes.
     TempDir dir;
@@ -668,28 +685,52 @@ TEST_F(CabReader, FilesSharingADateOrATimeGetTheirOwnStamps)
 
 namespace {
 
-// Windows refuses to open a read-only file for writing, whoever asks; Wine
-// grants it to root. This stands in for the system's CreateFileA while it
-// lives, refusing such opens as Windows does and counting the refusals.
+// Windows refuses to open a read-only file for writing, and to replace one by
+// a rename, whoever asks; Wine grants both to root. This stands in for the
+// system's CreateFileA and for the reader's rename while it lives, refusing
+// such requests as Windows does and counting the refusals.
 class TWindowsReadOnlyRule {
 public:
-    TWindowsReadOnlyRule() : FOld(CabIntfSeam::SetFileCreator(&Create)) { Refusals = 0; }
-    ~TWindowsReadOnlyRule() { CabIntfSeam::SetFileCreator(FOld); }
+    TWindowsReadOnlyRule()
+        : FOldCreator(CabIntfSeam::SetFileCreator(&Create)), FOldReplacer(CabIntfSeam::SetFileReplacer(&Replace))
+    {
+        Refusals = 0;
+    }
+    ~TWindowsReadOnlyRule()
+    {
+        CabIntfSeam::SetFileCreator(FOldCreator);
+        CabIntfSeam::SetFileReplacer(FOldReplacer);
+    }
     static inline int Refusals = 0;
 
 private:
+    static bool ReadOnly(LPCSTR aName)
+    {
+        DWORD attrs = GetFileAttributesA(aName);
+        return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY);
+    }
     static HANDLE WINAPI Create(LPCSTR aName, DWORD anAccess, DWORD aShare, LPSECURITY_ATTRIBUTES aSecurity,
                                 DWORD aDisposition, DWORD aFlags, HANDLE aTemplate)
     {
-        DWORD attrs = GetFileAttributesA(aName);
-        if ((anAccess & GENERIC_WRITE) && attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY)) {
+        // An exclusive create finds the name taken before it asks for access.
+        if ((anAccess & (GENERIC_WRITE | FILE_WRITE_DATA)) && aDisposition != CREATE_NEW && ReadOnly(aName)) {
             ++Refusals;
             SetLastError(ERROR_ACCESS_DENIED);
             return INVALID_HANDLE_VALUE;
         }
         return CreateFileA(aName, anAccess, aShare, aSecurity, aDisposition, aFlags, aTemplate);
     }
-    CabIntfSeam::FileCreator FOld;
+    static BOOL WINAPI Replace(HANDLE aHandle, LPCSTR aTarget)
+    {
+        if (ReadOnly(aTarget)) {
+            ++Refusals;
+            SetLastError(ERROR_ACCESS_DENIED);
+            return FALSE;
+        }
+        return CabIntfSeam::DefaultFileReplacer()(aHandle, aTarget);
+    }
+    CabIntfSeam::FileCreator FOldCreator;
+    CabIntfSeam::FileReplacer FOldReplacer;
 };
 
 } // namespace
@@ -702,6 +743,8 @@ TEST_F(CabReader, AReadOnlyDestinationRefusedAsOnWindowsIsClearedAndOverwritten)
     SetFileAttributesA((Dst + "ro.txt").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
     TWindowsReadOnlyRule windows;
     Reader.Extract(cabs[0], Dst, 0);
+    // Write access to the old file is refused once (the reader then asks for
+    // less); the rename is not: the read-only bit is cleared for it.
     EXPECT_EQ(TWindowsReadOnlyRule::Refusals, 1);
     EXPECT_EQ(ReadFile(Dst + "ro.txt"), "new");
     // The cabinet's attributes, set after the write: read-only again.
@@ -728,4 +771,63 @@ TEST_F(CabReader, AReadOnlyDestinationRefusedAsOnWindowsIsKeptWhenAsked)
     EXPECT_EQ(ReadFile(Dst + "ro.txt"), "old and longer");
     EXPECT_EQ(GetFileAttributesA((Dst + "ro.txt").c_str()) & 0x01, 1u);
     EXPECT_EQ(closed, std::vector<std::string>{"rw.txt"});
+}
+
+// A handler that stops the walk while the file spanning the cabinets is being
+// written: Extract raises, and nothing it wrote stays open.
+TEST_F(CabReader, NoFileStaysOpenWhenAHandlerStopsTheWalk)
+{
+    TFixtureSet set;
+    set.MaxCabinetSize = 40000;
+    set.Compress = false;
+    auto cabs = Make(SpanningFiles(), set);
+    // What was open when the handler stopped the walk.
+    std::vector<std::string> heldThen;
+    auto stop = [&](bool& anAbort, bool aRaise) {
+        heldThen = HeldOpen(Dst);
+        if (aRaise)
+            throw std::runtime_error("stop");
+        anAbort = true;
+    };
+    const std::pair<const char*, std::function<void(TSTCabReader&)>> rows[] = {
+        {"next cabinet raises",
+         [&](TSTCabReader& r) { r.OnNextCabinet = [&](auto, auto&, auto&, auto&, auto, bool& a) { stop(a, true); }; }},
+        {"next cabinet aborts",
+         [&](TSTCabReader& r) { r.OnNextCabinet = [&](auto, auto&, auto&, auto&, auto, bool& a) { stop(a, false); }; }},
+        {"second cabinet's information raises",
+         [&](TSTCabReader& r) {
+             r.OnCabinetInfo = [&, n = 0](auto, auto&, auto&, auto&, auto, auto, bool& a) mutable {
+                 if (++n == 2)
+                     stop(a, true);
+             };
+         }},
+    };
+    for (const auto& [name, arm] : rows) {
+        SCOPED_TRACE(name);
+        RemoveTree(Dst);
+        TSTCabReader reader(nullptr);
+        arm(reader);
+        EXPECT_ANY_THROW(reader.Extract(cabs[0], Dst, 0));
+        EXPECT_EQ(heldThen, std::vector<std::string>{"data\\big.bin"});
+        EXPECT_EQ(HeldOpen(Dst), std::vector<std::string>{});
+    }
+}
+
+// A library that reports success but never said that a file was finished:
+// the file may be incomplete, so the walk is no success, and it is not left open.
+TEST(CabReaderWithAForgetfulLibrary, AFileTheLibraryLeftOpenIsClosedAndReported)
+{
+    TempDir dir;
+    auto cabs = MakeCabinets(dir.Path(), {{"a.txt", "a"}, {"kept.txt", "kept"}, {"c.txt", "c"}});
+    ASSERT_TRUE(UnloadCabinetLibrary());
+    CabIntfSeam::SetLibraryPath(ExeDir() + "forgetfulcab.dll");
+    {
+        TSTCabReader reader(nullptr);
+        auto e = Raised<ESTCabinet>([&] { reader.Extract(cabs[0], dir.Path() + "out", 0); });
+        EXPECT_EQ(e.ErrorCode, FDIERROR_CORRUPT_CABINET);
+        EXPECT_EQ(HeldOpen(dir.Path() + "out\\"), std::vector<std::string>{});
+        EXPECT_EQ(ReadFile(dir.Path() + "out\\c.txt"), "c");
+    }
+    EXPECT_TRUE(UnloadCabinetLibrary());
+    CabIntfSeam::SetLibraryPath("");
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "cab/CabTempNames.h"
 #include "core/FileSystem.h"
 #include "core/Strings.h"
 #include "harness/TestFiles.h"
@@ -85,4 +86,96 @@ std::string CompareTrees(const std::string& aLeft, const std::string& aRight)
 int CabExtract(const std::string& aCabinet, const std::string& aDir)
 {
     return RunUnix("cabextract -q -d '" + UnixPath(aDir) + "' '" + UnixPath(aCabinet) + "' >/dev/null 2>&1");
+}
+
+static void ListInto(const std::string& aBase, const std::string& aRel, std::vector<std::string>& anOut)
+{
+    TDirectorySearch search(aBase + aRel + "*", faAnyFile);
+    while (search.Next()) {
+        const TSearchRec& r = search.Current();
+        if (r.Name == "." || r.Name == "..")
+            continue;
+        const WIN32_FIND_DATAA& d = r.FindData;
+        if (r.Attr & faDirectory) {
+            anOut.push_back(aRel + r.Name + "\\");
+            ListInto(aBase, aRel + r.Name + "\\", anOut);
+        } else {
+            anOut.push_back(Format("%s size=%lu attr=%lx created=%lx%08lx written=%lx%08lx", (aRel + r.Name).c_str(),
+                                   d.nFileSizeLow, r.Attr, d.ftCreationTime.dwHighDateTime,
+                                   d.ftCreationTime.dwLowDateTime, d.ftLastWriteTime.dwHighDateTime,
+                                   d.ftLastWriteTime.dwLowDateTime));
+        }
+    }
+}
+
+std::vector<std::string> TreeListing(const std::string& aDir)
+{
+    std::vector<std::string> out;
+    ListInto(aDir, "", out);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+std::vector<std::string> TemporaryFilesIn(const std::string& aDir)
+{
+    std::vector<std::string> found;
+    for (const std::string& name : ListTree(aDir))
+        if (IsCabTempName(ExtractFileName(name)))
+            found.push_back(name);
+    return found;
+}
+
+TDriveLink::TDriveLink(const std::string& aFolder)
+{
+    DWORD used = GetLogicalDrives();
+    std::string devices = UnixPath("C:\\") + "/../dosdevices/";
+    for (char letter = 'Y'; letter >= 'K' && FDrive.empty(); --letter) {
+        if (used & (1u << (letter - 'A')))
+            continue;
+        std::string link = devices + static_cast<char>(letter - 'A' + 'a') + ":";
+        if (RunUnix("[ ! -e '" + link + "' ] && ln -s '" + UnixPath(aFolder) + "' '" + link + "'") == 0) {
+            FDrive = std::string(1, letter) + ":";
+            FLink = link;
+        }
+    }
+}
+
+TDriveLink::~TDriveLink()
+{
+    if (!FLink.empty())
+        RunUnix("rm -f '" + FLink + "'");
+}
+
+TSmallVolume::TSmallVolume(uint64_t aBytes)
+{
+    FMountPoint = UnixPath(FScratch.Path()) + "/volume";
+    // In a subshell: RunUnix reads the exit code the script leaves behind.
+    int rc = RunUnix("( [ \"$(id -u)\" = 0 ] || exit 3; mkdir -p '" + FMountPoint + "' && mount -t tmpfs -o size=" +
+                     std::to_string(aBytes) + " tmpfs '" + FMountPoint + "' || exit 4 )");
+    if (rc == 3) {
+        FReason = "not root: no small volume can be mounted";
+        return;
+    }
+    if (rc != 0) {
+        FReason = "mounting a tmpfs failed";
+        return;
+    }
+    FMounted = true;
+    FLink = std::make_unique<TDriveLink>(FScratch.Path() + "volume");
+    if (FLink->Drive().empty())
+        FReason = "no free drive letter";
+}
+
+void TSmallVolume::MakeReadOnly()
+{
+    if (FMounted && RunUnix("mount -o remount,ro '" + FMountPoint + "'") != 0)
+        throw std::runtime_error("cannot make the small volume read-only");
+}
+
+TSmallVolume::~TSmallVolume()
+{
+    FLink.reset();
+    // A program of the test may still let go of a file there: lazily then.
+    if (FMounted && RunUnix("umount '" + FMountPoint + "' || umount -l '" + FMountPoint + "'") == 0)
+        RemoveDirectoryA((FScratch.Path() + "volume").c_str());
 }

@@ -1,6 +1,7 @@
 #include "tests/dirdlg/ChooserTestSupport.h"
 
 #include <winioctl.h>
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
@@ -105,6 +106,57 @@ BOOL WINAPI FakeSetCurrentDirectory(LPCSTR aPath)
     return kReal.SetCurrentDirectoryA(aPath);
 }
 
+// The directory a search pattern looks in, as a full path without a final
+// backslash (a root keeps its own).
+std::string SearchedDir(LPCSTR aPattern)
+{
+    char full[MAX_PATH * 2] = {};
+    if (!GetFullPathNameA(aPattern, sizeof full, full, nullptr))
+        return aPattern;
+    return ExtractFileDir(full);
+}
+
+bool SameDir(const std::string& a, const std::string& b)
+{
+    auto trimmed = [](std::string s) {
+        if (s.size() > 3 && s.back() == '\\')
+            s.pop_back();
+        return s;
+    };
+    return !a.empty() && !b.empty() && lstrcmpiA(trimmed(a).c_str(), trimmed(b).c_str()) == 0;
+}
+
+HANDLE WINAPI FakeFindFirstFile(LPCSTR aPattern, LPWIN32_FIND_DATAA aData)
+{
+    TFakeDrives& fake = FakeDrives();
+    std::string dir = SearchedDir(aPattern);
+    fake.SearchedDirs.push_back(dir);
+    if (Listed(fake.NotReady, LetterOf(dir.c_str()))) {
+        SetLastError(ERROR_NOT_READY);
+        return INVALID_HANDLE_VALUE;
+    }
+    if (SameDir(dir, fake.Unlisted)) {
+        SetLastError(fake.SearchError);
+        return INVALID_HANDLE_VALUE;
+    }
+    HANDLE search = kReal.FindFirstFileA(aPattern, aData);
+    if (search != INVALID_HANDLE_VALUE && SameDir(dir, fake.BrokenList))
+        fake.BrokenSearches.push_back(search);
+    return search;
+}
+
+BOOL WINAPI FakeFindNextFile(HANDLE aSearch, LPWIN32_FIND_DATAA aData)
+{
+    std::vector<HANDLE>& broken = FakeDrives().BrokenSearches;
+    auto found = std::find(broken.begin(), broken.end(), aSearch);
+    if (found == broken.end())
+        return kReal.FindNextFileA(aSearch, aData);
+    // Once: the handle's number may come back for another search.
+    broken.erase(found);
+    SetLastError(FakeDrives().SearchError);
+    return FALSE;
+}
+
 DWORD WINAPI FakeGetConnection(LPCSTR aLocal, LPSTR aRemote, LPDWORD aLength)
 {
     TFakeDrives& fake = FakeDrives();
@@ -161,6 +213,15 @@ HWND FindOwn(const char* aCaption)
 }
 } // namespace
 
+char MissingDriveLetter()
+{
+    DWORD used = GetLogicalDrives();
+    for (char c = 'Q'; c <= 'Y'; ++c)
+        if (!(used & (1u << (c - 'A'))))
+            return c;
+    return 0;
+}
+
 TTestDrive::TTestDrive(UINT aKind, const std::string& aLabel)
 {
     if (!aLabel.empty())
@@ -210,6 +271,12 @@ TDirSystemScope::~TDirSystemScope()
     SetCurrentDirectoryA(FDirectory.c_str());
 }
 
+int TFakeDrives::SearchesOf(const std::string& aDir) const
+{
+    return static_cast<int>(std::count_if(SearchedDirs.begin(), SearchedDirs.end(),
+                                          [&](const std::string& d) { return SameDir(d, aDir); }));
+}
+
 TFakeDrives& FakeDrives()
 {
     static TFakeDrives fake;
@@ -224,6 +291,8 @@ void InstallFakeDrives()
     table.GetDriveTypeA = &FakeGetDriveType;
     table.GetVolumeInformationA = &FakeGetVolumeInformation;
     table.SetCurrentDirectoryA = &FakeSetCurrentDirectory;
+    table.FindFirstFileA = &FakeFindFirstFile;
+    table.FindNextFileA = &FakeFindNextFile;
     table.WNetGetConnectionA = &FakeGetConnection;
     table.LoadNetConnectDialog = &FakeLoadConnectDialog;
 }

@@ -35,6 +35,9 @@ private:
     char FLetter = 0;
 };
 
+// A letter from Q to Y that names no drive now; 0 when all do.
+char MissingDriveLetter();
+
 // A UNC share \\klpserver\<name> on a scratch folder: a link under the
 // prefix's dosdevices\unc folder, removed with the object.
 class TTestShare {
@@ -80,6 +83,18 @@ struct TFakeDrives {
     int DirectoryChanges = 0;
     // The roots asked for their volume, upper case, in order.
     std::vector<std::string> VolumeRoots;
+    // The directories searched, in order, as full paths without a final
+    // backslash (a root keeps its own).
+    std::vector<std::string> SearchedDirs;
+    // A directory that can be entered but not listed: its searches fail at
+    // the start with SearchError. Letters in NotReady fail with
+    // ERROR_NOT_READY the same way.
+    std::string Unlisted;
+    // A directory whose searches fail part way: the first entry comes, the
+    // next one fails with SearchError.
+    std::string BrokenList;
+    DWORD SearchError = ERROR_ACCESS_DENIED;
+    std::vector<HANDLE> BrokenSearches;
     // The error mode in force at each volume query.
     std::vector<UINT> ModesAtVolumeQuery;
     UINT Mode = 0;
@@ -88,6 +103,8 @@ struct TFakeDrives {
     std::vector<std::pair<HWND, DWORD>> ConnectCalls;
     bool HasConnectDialog = true;
     void Reset() { *this = TFakeDrives{}; }
+    // How often a directory was searched.
+    int SearchesOf(const std::string& aDir) const;
 };
 TFakeDrives& FakeDrives();
 // Replaces the seam's entries with the fakes, which pass everything they are

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "core/Exceptions.h"
 #include "dirdlg/DirFiles.h"
 #include "dirdlg/DirPaths.h"
@@ -163,8 +165,8 @@ protected:
         MakeFile(Tree.Path() + "sub\\file.txt");
         MakeDir(Tree.Path() + "sub\\deeper");
     }
-    CurrentDirGuard Guard;
     TempDir Tree;
+    CurrentDirGuard Guard;
     // The tree's path without drive and trailing backslash.
     std::string Dir() const { return WithoutDrive(NoSlash(Tree.Path())); }
 };
@@ -234,28 +236,44 @@ TEST_F(SplitEditPathTest, AFailedChangeRaisesAndStillRestoresTheDirectory)
     }
 }
 
-TEST(DirFiles, ChangesAndSearchesReportTheSystemCode)
+TEST(DirFiles, ChangesSearchesAndExpansionsReportTheSystemCode)
 {
-    CurrentDirGuard guard;
     TempDir tree;
-    try {
-        ChangeDirectory(tree.Path() + "missing");
-        ADD_FAILURE() << "no exception";
-    } catch (const EInOutError& e) {
-        EXPECT_EQ(e.ErrorCode, ERROR_FILE_NOT_FOUND);
-        EXPECT_EQ(e.Message(), "File not found");
-    }
-    EXPECT_EQ(Cwd(), guard.Saved());
-    // No entries is an empty result; a missing directory is a failure.
+    CurrentDirGuard guard;
     int count = 0;
+    const struct {
+        const char* What;
+        std::function<void()> Act;
+        int Code;
+        const char* Message; // null: not checked
+    } rows[] = {
+        {"change to a missing folder", [&] { ChangeDirectory(tree.Path() + "missing"); }, ERROR_FILE_NOT_FOUND,
+         "File not found"},
+        {"search a missing folder",
+         [&] { SearchDirectory(tree.Path() + "missing\\*.*", 0, [&](const WIN32_FIND_DATAA&) { ++count; }); },
+         ERROR_PATH_NOT_FOUND, nullptr},
+        // Longer than the system expands an 8-bit name: raised, not returned
+        // as it came.
+        {"expand an overlong name", [&] { FullPath(std::string(300, 'a')); }, ERROR_FILENAME_EXCED_RANGE, nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.What);
+        try {
+            row.Act();
+            ADD_FAILURE() << "no exception";
+        } catch (const EInOutError& e) {
+            EXPECT_EQ(e.ErrorCode, row.Code);
+            if (row.Message) {
+                EXPECT_EQ(e.Message(), row.Message);
+            }
+        }
+        EXPECT_EQ(Cwd(), guard.Saved());
+    }
+    // No entries is an empty result.
     SearchDirectory(tree.Path() + "*.none", 0, [&](const WIN32_FIND_DATAA&) { ++count; });
     EXPECT_EQ(count, 0);
-    try {
-        SearchDirectory(tree.Path() + "missing\\*.*", 0, [&](const WIN32_FIND_DATAA&) { ++count; });
-        ADD_FAILURE() << "no exception";
-    } catch (const EInOutError& e) {
-        EXPECT_EQ(e.ErrorCode, ERROR_PATH_NOT_FOUND);
-    }
     ChangeDirectory(tree.Path());
     EXPECT_EQ(CurrentDirectory(), NoSlash(tree.Path()));
+    EXPECT_EQ(FullPath("a\\..\\b"), tree.Path() + "b");
+    EXPECT_EQ(FullPath(""), "");
 }

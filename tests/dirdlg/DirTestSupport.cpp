@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "core/Handle.h"
 #include "harness/TestFiles.h"
 #include "ui/Forms.h"
@@ -63,6 +65,49 @@ TForm* NewHostForm(int aPixelsPerInch)
     auto* form = new TForm(nullptr, aPixelsPerInch);
     form->Build(kHost);
     return form;
+}
+
+namespace {
+// A 32-bit top-down bitmap selected into a memory DC.
+class TPixels {
+public:
+    TPixels(int aWidth, int aHeight) : FWidth(aWidth), FHeight(aHeight), FDc(CreateCompatibleDC(nullptr))
+    {
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), aWidth, -aHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        FBitmap.reset(CreateDIBSection(FDc.get(), &info, DIB_RGB_COLORS, &FBits, nullptr, 0));
+        FSelected.emplace(FDc.get(), FBitmap.get());
+    }
+    HDC Dc() const { return FDc.get(); }
+    DWORD At(int x, int y) const
+    {
+        GdiFlush();
+        return static_cast<const DWORD*>(FBits)[y * FWidth + x] & 0xFFFFFF;
+    }
+    int Width() const { return FWidth; }
+    int Height() const { return FHeight; }
+
+private:
+    int FWidth, FHeight;
+    MemoryDc FDc;
+    BitmapHandle FBitmap;
+    void* FBits = nullptr;
+    std::optional<SelectObjectScope> FSelected;
+};
+} // namespace
+
+int RightmostInk(TWinControl& aControl)
+{
+    RECT client;
+    GetClientRect(aControl.Handle(), &client);
+    TPixels pixels(client.right, client.bottom);
+    SendMessageA(aControl.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pixels.Dc()), PRF_CLIENT);
+    const DWORD background = pixels.At(pixels.Width() - 1, pixels.Height() - 1);
+    for (int x = pixels.Width() - 1; x >= 0; --x)
+        for (int y = 0; y < pixels.Height(); ++y)
+            if (pixels.At(x, y) != background)
+                return x;
+    return -1;
 }
 
 int LeftmostColumn(TWinControl& aList, int anIndex, COLORREF aColour, bool aFocused)

@@ -36,3 +36,8 @@ TForm* NewHostForm(int aPixelsPerInch = 96);
 // the item's size, through the parent's WM_DRAWITEM as the list would, and
 // returns the leftmost column that has a pixel of aColour; -1 when none has.
 int LeftmostColumn(TWinControl& aList, int anIndex, COLORREF aColour, bool aFocused = false);
+
+// Paints a control's client area through WM_PRINTCLIENT into a bitmap and
+// returns the rightmost column that has a pixel other than the background
+// (the colour of the bottom-right pixel); -1 when none has.
+int RightmostInk(TWinControl& aControl);

@@ -83,11 +83,7 @@ TEST(DirTree, DeepestExistingDirectoryStopsAtWhatExistsAndAtDrivesThatCannotBeEn
     EXPECT_EQ(root.Path().substr(0, root.Path().size() - 1), DeepestExistingDirectory(root.Path() + "file.txt\\x"));
 
     // A drive letter that does not exist, and one whose medium is missing.
-    DWORD used = GetLogicalDrives();
-    char missing = 0;
-    for (char c = 'Q'; c <= 'Y' && !missing; ++c)
-        if (!(used & (1u << (c - 'A'))))
-            missing = c;
+    const char missing = MissingDriveLetter();
     ASSERT_NE(0, missing);
     EXPECT_EQ("", DeepestExistingDirectory(std::string(1, missing) + ":\\Kelpa"));
     TTestDrive cd(DRIVE_CDROM, "Disc");

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "dirdlg/PathLabel.h"
 #include "harness/TestFiles.h"
 #include "tests/UiTestSupport.h"
+#include "tests/dirdlg/ChooserTestSupport.h"
 #include "tests/dirdlg/DirTestSupport.h"
 #include "ui/Forms.h"
 
@@ -78,6 +80,9 @@ protected:
         MakeDir(Beta() + "\\hid", FILE_ATTRIBUTE_HIDDEN);
         MakeDir(Beta() + "\\sys", FILE_ATTRIBUTE_SYSTEM);
         MakeFile(Beta() + "\\f.txt");
+        // The list starts in the process's current directory: the scratch
+        // tree, wherever the tests run from.
+        ASSERT_TRUE(SetCurrentDirectoryA(Tree.Path().c_str()));
         List = new TDirectoryListBox(Form.get());
         List->SetBounds(8, 8, 200, 200);
         List->SetParent(Form.get());
@@ -111,7 +116,7 @@ protected:
 
 TEST_F(DirectoryListTest, ShowsRootAncestorsCurrentAndSortedVisibleSubDirectories)
 {
-    EXPECT_EQ(List->CurrentDir(), Guard.Saved());
+    EXPECT_EQ(List->CurrentDir(), NoSlash(Tree.Path()));
     EXPECT_EQ(List->LineKind(List->CurrentIndex()), TDirLineKind::dlkCurrent);
     List->SetCurrentDir(Beta());
     EXPECT_EQ(List->CurrentDir(), Beta());
@@ -240,25 +245,103 @@ TEST_F(DirectoryListTest, AFailedChangeLeavesDirectoryLinesAndLabelAsTheyWere)
     }
 }
 
+TEST_F(DirectoryListTest, FailuresInsideExistingFoldersKeepTheLinesAndNameADriveThatIsNotReady)
+{
+    TDirSystemScope seam;
+    TTestDrive cd(DRIVE_CDROM, "Disc");
+    ASSERT_NE(0, cd.Letter());
+    MakeDir(cd.Folder() + "sub");
+    MakeDir(cd.Folder() + "sub\\deeper");
+    InstallFakeDrives();
+    const std::string eta = Beta() + "\\Eta";
+    const std::string onDisc = cd.Root() + "sub\\deeper";
+    const std::string notReady = std::string("Drive ") + cd.Letter() + ": has no medium or is not ready";
+    auto eject = [&] { FakeDrives().NotReady = std::string(1, cd.Letter()); };
+    auto openLine = [&](int anIndex) {
+        List->SetItemIndex(anIndex);
+        List->OpenSelected();
+    };
+    struct {
+        const char* What;
+        std::string Shown;
+        std::function<void()> Arrange, Act;
+        int Code;
+        std::string Message; // "": the system's
+    } const rows[] = {
+        {"a folder that cannot be listed", Beta(), [&] { FakeDrives().Unlisted = eta; },
+         [&] { List->SetCurrentDir(eta); }, ERROR_ACCESS_DENIED, ""},
+        {"a search that fails part way", Beta(), [&] { FakeDrives().BrokenList = eta; },
+         [&] { List->SetCurrentDir(eta); }, ERROR_ACCESS_DENIED, ""},
+        {"the folder shown, read again", Beta(), [&] { FakeDrives().BrokenList = Beta(); }, [&] { List->Rebuild(); },
+         ERROR_ACCESS_DENIED, ""},
+        {"a line opened on an ejected disc", onDisc, eject, [&] { openLine(1); }, ERROR_NOT_READY, notReady},
+        {"a directory written on it", onDisc, eject, [&] { List->SetCurrentDir(cd.Root() + "sub"); }, ERROR_NOT_READY,
+         notReady},
+        {"a relative one", onDisc, eject, [&] { List->SetCurrentDir(".."); }, ERROR_NOT_READY, notReady},
+        {"its lines read again", onDisc, eject, [&] { List->Rebuild(); }, ERROR_NOT_READY, notReady},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.What);
+        FakeDrives().Reset();
+        List->SetCurrentDir(row.Shown);
+        const auto lines = Lines(*List);
+        const int changes = Changes;
+        row.Arrange();
+        try {
+            row.Act();
+            ADD_FAILURE() << "no exception";
+        } catch (const EInOutError& e) {
+            EXPECT_EQ(row.Code, e.ErrorCode);
+            if (!row.Message.empty()) {
+                EXPECT_EQ(row.Message, e.Message());
+            }
+        }
+        EXPECT_EQ(row.Shown, List->CurrentDir());
+        EXPECT_EQ(lines, Lines(*List));
+        EXPECT_EQ(changes, Changes);
+        FakeDrives().Reset();
+    }
+    ASSERT_TRUE(SetCurrentDirectoryA(Tree.Path().c_str()));
+}
+
 TEST_F(DirectoryListTest, GlyphsAndIndentFollowTheLevels)
 {
-    List->SetCurrentDir(Beta());
-    const int current = List->CurrentIndex();
-    // Ancestors step in by 4 pixels a line; the sub-directories sit one step
-    // below the current directory.
-    for (int i = 0; i <= current; ++i)
-        EXPECT_EQ(LeftmostColumn(*List, i, Olive), i * 4 + 2) << List->Item(i);
-    const int closedIndent = (PathLevel(Beta()) + 1) * 4 + 2;
-    EXPECT_EQ(closedIndent, (current + 1) * 4 + 2);
-    EXPECT_EQ(LeftmostColumn(*List, current + 1, Olive), closedIndent);
-    // Only the current line has the current-folder glyph.
-    for (int i = 0; i < List->Count(); ++i)
-        EXPECT_EQ(LeftmostColumn(*List, i, Blue) >= 0, i == current) << List->Item(i);
-
-    List->SetCurrentDir(Beta().substr(0, 3));
-    EXPECT_EQ(LeftmostColumn(*List, 0, Olive), 2);
-    EXPECT_EQ(LeftmostColumn(*List, 1, Olive), 10);
-    EXPECT_GE(LeftmostColumn(*List, 0, Blue), 0);
+    TTestShare share("IndentShare");
+    MakeDir(share.Folder() + "Alpha");
+    MakeDir(share.Folder() + "Alpha\\Inner");
+    MakeDir(share.Folder() + "Top");
+    struct {
+        std::string Dir;
+        // The current-folder line (or, at a share's root, the root's line).
+        int Current;
+        // Where the sub-directories' glyphs begin.
+        int ClosedIndent;
+    } const rows[] = {
+        // Ancestors step in by 4 pixels a line; the sub-directories sit one
+        // step below the current directory.
+        {Beta(), PathLevel(Beta()), (PathLevel(Beta()) + 1) * 4 + 2},
+        // At a drive root they sit two steps below the root's line.
+        {Beta().substr(0, 3), 0, 10},
+        // Under a share the same: the backslashes of \\server\share are no levels.
+        {share.Path() + "\\Alpha", 1, 10},
+        {share.Path(), 0, 10},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Dir);
+        List->SetCurrentDir(row.Dir);
+        ASSERT_EQ(row.Current, List->CurrentIndex());
+        ASSERT_LT(row.Current + 1, List->Count()) << "a sub-directory to draw";
+        for (int i = 0; i <= row.Current; ++i)
+            EXPECT_EQ(LeftmostColumn(*List, i, Olive), i * 4 + 2) << List->Item(i);
+        for (int i = row.Current + 1; i < List->Count(); ++i)
+            EXPECT_EQ(LeftmostColumn(*List, i, Olive), row.ClosedIndent) << List->Item(i);
+        // Only the current line has the current-folder glyph; a share's root
+        // is an open folder.
+        for (int i = 0; i < List->Count(); ++i)
+            EXPECT_EQ(LeftmostColumn(*List, i, Blue) >= 0, List->LineKind(i) == TDirLineKind::dlkCurrent)
+                << List->Item(i);
+    }
+    ASSERT_TRUE(SetCurrentDirectoryA(Tree.Path().c_str()));
 }
 
 TEST_F(DirectoryListTest, NamesAreLoweredOnlyOnAVolumeThatNeitherKeepsNorComparesCase)
@@ -294,8 +377,9 @@ TEST_F(DirectoryListTest, LinksFollowTheListAndClearWhenTheLinkedControlGoes)
     auto* files = new TFileListBox(Form.get());
     files->SetBounds(220, 8, 200, 200);
     files->SetParent(Form.get());
+    // Wide enough for any path the list can show: nothing is shortened.
     auto* label = new TPathLabel(Form.get());
-    label->SetBounds(8, 220, 400, 16);
+    label->SetBounds(8, 220, 3000, 16);
     label->SetParent(Form.get());
     List->SetFileList(files);
     List->SetDirLabel(label);
@@ -428,8 +512,9 @@ TEST_P(PathLabelDpiTest, LabelShortensTheDirectoryToItsWidth)
     EXPECT_EQ(label->ShownText(), caption);
 
     // A label that sizes itself fits the path to the list's width instead.
+    // This one is wide enough for any path the list can show.
     label->AutoSize = true;
-    label->SetBounds(form->Scale(8), form->Scale(120), form->Scale(1000), form->Scale(13));
+    label->SetBounds(form->Scale(8), form->Scale(120), form->Scale(3000), form->Scale(13));
     list->SetCurrentDir(deep + "\\..");
     EXPECT_NE(label->Text(), ExtractFileDir(deep));
     EXPECT_LT(label->Text().size(), ExtractFileDir(deep).size());
@@ -442,9 +527,43 @@ TEST_P(PathLabelDpiTest, LabelShortensTheDirectoryToItsWidth)
 
 INSTANTIATE_TEST_SUITE_P(Resolutions, PathLabelDpiTest, testing::Values(96, 120));
 
+TEST(PathLabel, AnAmpersandIsShownAsItIs)
+{
+    std::unique_ptr<TForm> form(NewHostForm());
+    auto* label = new TPathLabel(form.get());
+    label->SetBounds(8, 8, 400, 16);
+    label->SetParent(form.get());
+    HDC dc = GetDC(label->Handle());
+    SelectObjectScope font(dc, reinterpret_cast<HFONT>(SendMessageA(label->Handle(), WM_GETFONT, 0, 0)));
+    auto width = [&](const std::string& aText) {
+        SIZE extent;
+        GetTextExtentPoint32A(dc, aText.c_str(), static_cast<int>(aText.size()), &extent);
+        return static_cast<int>(extent.cx);
+    };
+    // The text as it is, and as an accelerator's prefix would leave it.
+    const struct {
+        std::string Caption, Prefixed;
+    } rows[] = {
+        {"C:\\Tom & Jerry", "C:\\Tom  Jerry"},
+        {"C:\\A&&B\\&x", "C:\\A&B\\x"},
+        {"C:\\dir\\end&", "C:\\dir\\end"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Caption);
+        label->SetText(row.Caption);
+        EXPECT_EQ(row.Caption, label->ShownText());
+        // The last pixel drawn lies beyond where the prefixed text would end.
+        int ink = RightmostInk(*label);
+        EXPECT_GE(ink, width(row.Prefixed));
+        EXPECT_LT(ink, width(row.Caption));
+    }
+    ReleaseDC(label->Handle(), dc);
+}
+
 TEST(ListItemHeight, FontAndGlyphGiveTheHeightUnlessTheFormSetsOne)
 {
-    CurrentDirGuard guard;
+    TempDir tree;
+    CurrentDirectoryScope inTree(tree.Path());
     std::unique_ptr<TForm> form(NewHostForm());
     auto* measured = new TDirectoryListBox(form.get());
     measured->SetParent(form.get());

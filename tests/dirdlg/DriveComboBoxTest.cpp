@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <iterator>
 #include <memory>
 
@@ -12,6 +13,7 @@
 #include "dirdlg/DriveComboBox.h"
 #include "core/Exceptions.h"
 #include "core/Strings.h"
+#include "harness/TestFiles.h"
 #include "tests/UiTestSupport.h"
 #include "tests/dirdlg/ChooserTestSupport.h"
 #include "ui/Forms.h"
@@ -244,7 +246,8 @@ TEST_F(DriveList, SelectingTakesOnlyLettersStoresUnlistedOnesAndAlwaysTells)
 TEST_F(DriveList, UncCurrentDirectoryMeansNoDrive)
 {
     TTestShare share("DriveListShare");
-    ASSERT_TRUE(SetCurrentDirectoryA(share.Path().c_str())) << GetLastError();
+    // Left before the share's folder goes.
+    CurrentDirectoryScope onShare(share.Path());
     Make();
     EXPECT_EQ(0, Drives->SelectedDrive());
     EXPECT_EQ(-1, Drives->ItemIndex());
@@ -252,10 +255,47 @@ TEST_F(DriveList, UncCurrentDirectoryMeansNoDrive)
     EXPECT_TRUE(Errors.Shown.empty());
 }
 
+TEST_F(DriveList, TheDriveShownWrittenInTheOtherCaseChangesAndReadsNothing)
+{
+    InstallFakeDrives();
+    Make();
+    Drives->SetDirList(Host->Dirs);
+    int dirChanges = 0;
+    Host->Dirs->OnChange = [&](TComponent*) { ++dirChanges; };
+    const char shown = Host->Dirs->DriveLetter();
+    ASSERT_NE(0, shown);
+    const char other = static_cast<char>(islower(shown) ? toupper(shown) : tolower(shown));
+    const std::string dir = Host->Dirs->CurrentDir();
+    const struct {
+        const char* What;
+        std::function<void()> Write;
+    } rows[] = {
+        {"the drive list's drive", [&] { Drives->SetSelectedDrive(other); }},
+        {"the directory list's letter", [&] { Host->Dirs->SetDriveLetter(other); }},
+        {"the drive list telling the directory list", [&] { Host->Dirs->DriveChanged(other); }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.What);
+        FakeDrives().SearchedDirs.clear();
+        const int changes = Changes, changesOfDirs = dirChanges;
+        const int volumeQueries = FakeDrives().VolumeQueries;
+        row.Write();
+        EXPECT_EQ(changes, Changes);
+        EXPECT_EQ(changesOfDirs, dirChanges);
+        EXPECT_TRUE(FakeDrives().SearchedDirs.empty()) << "refilled";
+        EXPECT_EQ(volumeQueries, FakeDrives().VolumeQueries) << "rebuilt";
+        EXPECT_EQ(dir, Host->Dirs->CurrentDir());
+        EXPECT_EQ(IndexOf(shown), Drives->ItemIndex());
+    }
+    EXPECT_TRUE(Errors.Shown.empty());
+}
+
 TEST_F(DriveList, AFailedDriveChangeLeavesTheSelectionAndPickingAgainRetries)
 {
     TTestDrive cd(DRIVE_CDROM, "Disc");
     ASSERT_NE(0, cd.Letter());
+    // The drive is entered below: left again before its folder goes.
+    CurrentDirectoryScope back(".");
     InstallFakeDrives();
     FakeDrives().NotReady = std::string(1, cd.Letter());
     Make();
@@ -287,6 +327,8 @@ TEST_F(DriveList, ALinkedDirectoryListFollowsTheDriveBothWaysAndIsForgottenWhenD
     TTestDrive fixed(DRIVE_FIXED, "Data"), cd(DRIVE_CDROM, "Disc");
     ASSERT_NE(0, cd.Letter());
     ASSERT_TRUE(CreateDirectoryA((fixed.Folder() + "sub").c_str(), nullptr));
+    // The drives are entered below: left again before their folders go.
+    CurrentDirectoryScope back(".");
     InstallFakeDrives();
     Make();
     Drives->SetDirList(Host->Dirs);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "dirdlg/FileListBox.h"
 #include "harness/TestFiles.h"
 #include "tests/UiTestSupport.h"
+#include "tests/dirdlg/ChooserTestSupport.h"
 #include "tests/dirdlg/DirTestSupport.h"
 #include "ui/Forms.h"
 
@@ -162,18 +164,40 @@ TEST_F(FileListTest, FollowPathMovesMasksOrSelects)
 
 TEST_F(FileListTest, FailuresKeepTheEntriesAndTheSettings)
 {
+    TDirSystemScope seam;
+    InstallFakeDrives();
     const Strings before = Names(*List);
-    EXPECT_THROW(List->SetListedDir(Dir() + "missing"), EInOutError);
-    EXPECT_EQ(List->ListedDir(), NoSlash(Dir()));
-    // A search that fails for a reason other than "no entries" raises.
-    try {
-        List->SetMask("missing\\*.txt");
-        ADD_FAILURE() << "no exception";
-    } catch (const EInOutError& e) {
-        EXPECT_EQ(e.ErrorCode, ERROR_PATH_NOT_FOUND);
+    const std::string sub = Dir() + "sub";
+    const struct {
+        const char* What;
+        std::function<void()> Arrange, Act;
+        int Code;
+    } rows[] = {
+        {"a missing folder", [] {}, [&] { List->SetListedDir(Dir() + "missing"); }, ERROR_FILE_NOT_FOUND},
+        // A search that fails for a reason other than "no entries" raises.
+        {"a pattern in a missing folder", [] {}, [&] { List->SetMask("missing\\*.txt"); }, ERROR_PATH_NOT_FOUND},
+        {"a folder that cannot be listed", [&] { FakeDrives().Unlisted = sub; }, [&] { List->SetListedDir(sub); },
+         ERROR_ACCESS_DENIED},
+        {"a search that fails part way", [&] { FakeDrives().BrokenList = Dir(); }, [&] { List->SetMask("*.txt"); },
+         ERROR_ACCESS_DENIED},
+        {"the folder listed, read again", [&] { FakeDrives().BrokenList = Dir(); }, [&] { List->Refill(); },
+         ERROR_ACCESS_DENIED},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.What);
+        FakeDrives().Reset();
+        row.Arrange();
+        try {
+            row.Act();
+            ADD_FAILURE() << "no exception";
+        } catch (const EInOutError& e) {
+            EXPECT_EQ(e.ErrorCode, row.Code);
+        }
+        EXPECT_EQ(List->ListedDir(), NoSlash(Dir()));
+        EXPECT_EQ(List->Mask(), "*.*");
+        EXPECT_EQ(Names(*List), before);
     }
-    EXPECT_EQ(List->Mask(), "*.*");
-    EXPECT_EQ(Names(*List), before);
+    FakeDrives().Reset();
     // No entries is an empty list, not a failure.
     List->SetMask("*.none");
     EXPECT_EQ(List->Count(), 0);
@@ -187,6 +211,13 @@ TEST_F(FileListTest, ListedDirWithoutAWindowMovesTheProcessButAddsNoLines)
     EXPECT_EQ(Cwd(), Dir() + "sub");
     EXPECT_EQ(unplaced->ListedDir(), Dir() + "sub");
     EXPECT_EQ(unplaced->Count(), 0);
+    // Without lines there is nothing to select, and nothing fails.
+    int changes = 0;
+    unplaced->OnChange = [&](TComponent*) { ++changes; };
+    unplaced->SetSelectedName("inner.txt");
+    EXPECT_EQ(unplaced->SelectedName(), "");
+    EXPECT_EQ(unplaced->ItemIndex(), -1);
+    EXPECT_EQ(changes, 1);
     unplaced->SetParent(Form.get());
     EXPECT_EQ(Names(*unplaced), (Strings{"inner.txt"}));
 }

@@ -12,6 +12,7 @@
 #include "core/Handle.h"
 #include "core/Strings.h"
 #include "dirdlg/DirFiles.h"
+#include "dirdlg/DirPaths.h"
 #include "dirdlg/DirectoryListBox.h"
 #include "dirdlg/DriveComboBox.h"
 #include "dirdlg/FileListBox.h"
@@ -21,6 +22,7 @@
 #include "tests/UiTestSupport.h"
 #include "tests/cab/CabTestSupport.h"
 #include "tests/dirdlg/ChooserTestSupport.h"
+#include "tests/dirdlg/DirTestSupport.h"
 #include "ui/Application.h"
 
 namespace {
@@ -93,9 +95,11 @@ protected:
     }
     std::string Alpha() const { return Root.Path() + "alpha"; }
 
+    // Declared first, removed last: the seam's scope has put the current
+    // directory back by then, so nothing keeps the folder.
+    TempDir Root;
     TDirSystemScope Seam;
     ErrorRecorder Errors;
-    TempDir Root;
 };
 } // namespace
 
@@ -120,6 +124,137 @@ TEST_F(Chooser, WithoutHelpTheButtonsMoveRightAndTheLabelSharesTheFieldsPlace)
                     EXPECT_EQ(GetSysColor(COLOR_GRAYTEXT), d.FileList->FontColor);
                 }),
                 Press(sdCancel)});
+    }
+    EXPECT_TRUE(Errors.Shown.empty());
+}
+
+namespace {
+// A control's place in the client area: left, top, width, height.
+struct TBounds {
+    int Left, Top, Width, Height;
+    bool operator==(const TBounds&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const TBounds& b)
+{
+    return os << "{" << b.Left << ", " << b.Top << ", " << b.Width << ", " << b.Height << "}";
+}
+
+TBounds BoundsOf(HWND aChild)
+{
+    RECT r;
+    GetWindowRect(aChild, &r);
+    MapWindowPoints(nullptr, GetParent(aChild), reinterpret_cast<POINT*>(&r), 2);
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+std::string TextOf(HWND aWnd)
+{
+    char text[256] = {};
+    GetWindowTextA(aWnd, text, sizeof text);
+    return text;
+}
+
+// Every window of the chooser with its Help button shown, at 96 and at 144
+// dpi (each length times 1.5, halves rounded up). The directory list's
+// height is rounded down to whole lines of its item height, plus its border.
+struct TLayoutRow {
+    int Id;
+    const char* Text; // null: not checked (the path)
+    TBounds At96, At144;
+    int Focuses = 0; // a label's accelerator: the control it focuses
+    char Accelerator = 0;
+};
+
+const TLayoutRow kLayout[] = {
+    {sdDirEdit, nullptr, {8, 24, 313, 20}, {12, 36, 470, 30}},
+    {sdDirEditLabel, "Directory &Name:", {8, 8, 92, 13}, {12, 12, 138, 20}, sdDirEdit, 'N'},
+    {sdDriveList, nullptr, {232, 192, 185, 19}, {348, 288, 278, 29}},
+    {sdDriveLabel, "D&rives:", {232, 176, 41, 13}, {348, 264, 62, 20}, sdDriveList, 'R'},
+    {sdDirLabel, nullptr, {8, 24, 313, 20}, {12, 36, 470, 30}},
+    {sdDirList, nullptr, {8, 72, 213, 123}, {12, 108, 320, 186}},
+    {sdDirListLabel, "&Directories:", {8, 56, 66, 13}, {12, 84, 99, 20}, sdDirList, 'D'},
+    {sdFileList, nullptr, {232, 72, 185, 93}, {348, 108, 278, 140}},
+    {sdFileListLabel, "&Files: (*.*)", {232, 56, 57, 13}, {348, 84, 86, 20}, sdFileList, 'F'},
+    {sdNetButton, "Ne&twork...", {8, 224, 77, 27}, {12, 336, 116, 41}},
+    {sdOK, "OK", {172, 224, 77, 27}, {258, 336, 116, 41}},
+    {sdCancel, "Cancel", {256, 224, 77, 27}, {384, 336, 116, 41}},
+    {sdHelpButton, "&Help", {340, 224, 77, 27}, {510, 336, 116, 41}},
+};
+
+struct TResolutionRow {
+    int Dpi;
+    SIZE Client;
+    int DirItem, FileItem, DriveItem;
+    // Centred with each size halved before the subtraction after scaling,
+    // with the difference halved at 96 dpi.
+    bool HalvesFirst;
+    // The controls' bounds are checked at 96 and 144 dpi.
+    bool Controls = true;
+};
+
+const TResolutionRow kResolutions[] = {
+    {96, {424, 255}, 17, 13, 13, false},
+    {144, {636, 383}, 26, 20, 20, true},
+    // An odd outer width (477 + 6), where the two ways of centring differ;
+    // the file list's lines are its font's (14), not 13 scaled (15).
+    {108, {477, 287}, 19, 14, 14, true, false},
+};
+} // namespace
+
+TEST_F(Chooser, TheLayoutAtBothResolutions)
+{
+    for (const TResolutionRow& res : kResolutions) {
+        SCOPED_TRACE(res.Dpi);
+        std::unique_ptr<TSelectDirDlg> dialog = NewSelectDirDlg(Alpha(), bdEditablePath, 7, res.Dpi);
+        TModalDriver driver({OnChooser([&](TSelectDirDlg& d) {
+                                 HWND wnd = d.Handle();
+                                 EXPECT_EQ("Select Directory", TextOf(wnd));
+                                 RECT client, frame;
+                                 GetClientRect(wnd, &client);
+                                 GetWindowRect(wnd, &frame);
+                                 EXPECT_EQ(res.Client.cx, client.right);
+                                 EXPECT_EQ(res.Client.cy, client.bottom);
+                                 const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+                                 const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+                                 EXPECT_EQ(res.HalvesFirst ? sw / 2 - width / 2 : (sw - width) / 2, frame.left);
+                                 EXPECT_EQ(res.HalvesFirst ? sh / 2 - height / 2 : (sh - height) / 2, frame.top);
+                                 for (const TLayoutRow& row : kLayout) {
+                                     if (!res.Controls)
+                                         break;
+                                     SCOPED_TRACE(row.Id);
+                                     HWND child = GetDlgItem(wnd, row.Id);
+                                     ASSERT_NE(nullptr, child);
+                                     EXPECT_EQ(res.Dpi == 96 ? row.At96 : row.At144, BoundsOf(child));
+                                     if (row.Text) {
+                                         EXPECT_EQ(row.Text, TextOf(child));
+                                     }
+                                     if (!row.Focuses)
+                                         continue;
+                                     auto* label = dynamic_cast<TLabel*>(TWinControl::FromHandle(child));
+                                     ASSERT_NE(nullptr, label);
+                                     EXPECT_EQ(row.Accelerator, label->Accelerator());
+                                     ASSERT_NE(nullptr, label->FocusControl());
+                                     EXPECT_EQ(GetDlgItem(wnd, row.Focuses), label->FocusControl()->Handle());
+                                 }
+                                 // Tab order: the controls that take the focus, in the
+                                 // order Tab visits them.
+                                 std::vector<int> order;
+                                 for (HWND c = GetWindow(wnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+                                     if (GetWindowLongA(c, GWL_STYLE) & WS_TABSTOP)
+                                         order.push_back(GetDlgCtrlID(c));
+                                 EXPECT_EQ((std::vector<int>{sdDirList, sdDirEdit, sdDriveList, sdNetButton, sdOK,
+                                                             sdCancel, sdFileList, sdHelpButton}),
+                                           order);
+                                 EXPECT_EQ(res.DirItem, SendMessageA(d.DirList->Handle(), LB_GETITEMHEIGHT, 0, 0));
+                                 EXPECT_EQ(res.FileItem, SendMessageA(d.FileList->Handle(), LB_GETITEMHEIGHT, 0, 0));
+                                 EXPECT_EQ(res.DriveItem, SendMessageA(d.DriveList->Handle(), CB_GETITEMHEIGHT, 0, 0));
+                                 EXPECT_EQ(d.DirList->Handle(), GetFocus());
+                             }),
+                             Press(sdCancel)});
+        dialog->ShowModal();
+        EXPECT_EQ("", driver.Failure());
+        EXPECT_TRUE(driver.Done());
     }
     EXPECT_TRUE(Errors.Shown.empty());
 }
@@ -158,25 +293,37 @@ TEST_F(Chooser, OpeningSearchesTheStartDirectoryOncePerList)
     }
 }
 
-TEST_F(Chooser, TheStartTextIsKeptAndTheListsOpenAtItsDeepestExistingPart)
+// Where the process is when the chooser is asked for.
+enum class TBefore {
+    bfRoot,     // the scratch folder
+    bfRemoved,  // a folder removed meanwhile
+    bfUnlisted, // a folder that can be entered but not listed
+    bfEjected,  // a drive whose medium went
+};
+
+TEST_F(Chooser, TheChooserAlwaysOpensWhereItCanListKeepingTheStartText)
 {
     TTestDrive cd(DRIVE_CDROM, "Disc");
     ASSERT_NE(0, cd.Letter());
     ASSERT_TRUE(CreateDirectoryA((cd.Folder() + "sub").c_str(), nullptr));
-    DWORD used = GetLogicalDrives();
-    char missing = 0;
-    for (char c = 'Q'; c <= 'Y' && !missing; ++c)
-        if (!(used & (1u << (c - 'A'))))
-            missing = c;
+    const char missing = MissingDriveLetter();
     ASSERT_NE(0, missing);
     TTestShare share("ChooserStart");
+    ASSERT_TRUE(CreateDirectoryA((share.Folder() + "sub").c_str(), nullptr));
     InstallFakeDrives();
     FakeDrives().NotReady = std::string(1, cd.Letter());
-    std::string cwd = NoSlashAtEnd(Root.Path());
+    const std::string cwd = NoSlashAtEnd(Root.Path());
+    const std::string locked = Root.Path() + "locked";
+    ASSERT_TRUE(CreateDirectoryA(locked.c_str(), nullptr));
+    char windows[MAX_PATH + 1] = {};
+    ASSERT_GT(GetSystemWindowsDirectoryA(windows, sizeof windows), 3u);
+    const std::string systemRoot = std::string(windows, 3);
+    const std::string driveRoot = Root.Path().substr(0, 3);
 
     struct {
         std::string Start;
         std::string ListsAt;
+        TBefore Before = TBefore::bfRoot;
     } const rows[] = {
         {Alpha() + "\\", Alpha()}, // exists: kept with its backslash
         {Alpha() + "\\beta", Alpha() + "\\beta"},
@@ -185,26 +332,89 @@ TEST_F(Chooser, TheStartTextIsKeptAndTheListsOpenAtItsDeepestExistingPart)
         {Alpha() + "\\note.txt\\x", Alpha()},        // a file is no directory
         {std::string(1, missing) + ":\\Kelpa", cwd}, // no such drive
         {cd.Root() + "sub", cwd},                    // drive without its medium
-        {share.Path() + "\\Kelpa", cwd},             // UNC start: lists stay
         {"alpha\\beta", Alpha() + "\\beta"},         // relative to the current directory
+        {driveRoot, driveRoot},
+        {"", cwd},                    // nothing to start at: the field stays empty
+        {std::string(300, 'a'), cwd}, // longer than the system expands
+        {locked + "\\below", cwd},    // can be entered, not listed
+        {share.Path() + "\\Kelpa", share.Path()},
+        {share.Path() + "\\sub\\missing", share.Path() + "\\sub"},
+        // The folder, medium or share the chooser was last left in went away.
+        {Alpha() + "\\beta", Alpha() + "\\beta", TBefore::bfRemoved},
+        {"", systemRoot, TBefore::bfRemoved},
+        {std::string(1, missing) + ":\\Kelpa", systemRoot, TBefore::bfRemoved},
+        {"", systemRoot, TBefore::bfUnlisted},
+        {cd.Root() + "sub", systemRoot, TBefore::bfEjected},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.Start);
+        SCOPED_TRACE(row.Start + " from " + std::to_string(static_cast<int>(row.Before)));
+        FakeDrives().Unlisted = locked;
         ASSERT_TRUE(SetCurrentDirectoryA(Root.Path().c_str()));
+        switch (row.Before) {
+        case TBefore::bfRoot: break;
+        case TBefore::bfRemoved: {
+            const std::string gone = Root.Path() + "gone";
+            ASSERT_TRUE(CreateDirectoryA(gone.c_str(), nullptr));
+            ASSERT_TRUE(SetCurrentDirectoryA(gone.c_str()));
+            ASSERT_EQ(0, RunUnix("rm -rf '" + UnixPath(gone) + "'"));
+            break;
+        }
+        case TBefore::bfUnlisted: ASSERT_TRUE(SetCurrentDirectoryA(locked.c_str())); break;
+        // Entered while the medium was in: past the seam.
+        case TBefore::bfEjected: ASSERT_TRUE(SetCurrentDirectoryA((cd.Root() + "sub").c_str())); break;
+        }
         std::string directory = row.Start;
-        bool accepted = Browse(directory, bdEditablePath, 0,
-                               {OnChooser([&](TSelectDirDlg& d) {
-                                    EXPECT_TRUE(SamePath(row.ListsAt, d.DirList->CurrentDir()))
-                                        << d.DirList->CurrentDir();
-                                    EXPECT_EQ(row.Start, d.DirEdit->Text());
-                                    EXPECT_TRUE(d.DirEdit->Visible());
-                                    EXPECT_FALSE(d.DirLabel->Visible());
-                                    EXPECT_EQ(toupper(row.ListsAt[0]), toupper(d.DriveList->SelectedDrive()));
-                                }),
-                                Press(sdOK)});
+        bool accepted =
+            Browse(directory, bdEditablePath, 0,
+                   {OnChooser([&](TSelectDirDlg& d) {
+                        EXPECT_TRUE(SamePath(row.ListsAt, d.DirList->CurrentDir())) << d.DirList->CurrentDir();
+                        EXPECT_EQ(row.Start, d.DirEdit->Text());
+                        EXPECT_TRUE(d.DirEdit->Visible());
+                        EXPECT_FALSE(d.DirLabel->Visible());
+                        EXPECT_EQ(toupper(PathDriveLetter(row.ListsAt)), toupper(d.DriveList->SelectedDrive()));
+                        EXPECT_GT(d.DirList->Count(), 0);
+                    }),
+                    Press(sdOK)});
         EXPECT_TRUE(accepted);
         EXPECT_EQ(row.Start, directory) << "OK without typing returns the start text";
+        EXPECT_TRUE(SamePath(row.ListsAt, Cwd())) << "the process stays where the chooser left it: " << Cwd();
     }
+    EXPECT_TRUE(Errors.Shown.empty());
+    // Out of the drive's and the share's folders before they go.
+    ASSERT_TRUE(SetCurrentDirectoryA(Root.Path().c_str()));
+}
+
+// ChosenDir written on a dialog that is open: the lists move where they can,
+// and otherwise stay with the drive list and the process.
+TEST_F(Chooser, WritingChosenDirMovesTheListsOnlyWhereTheyCanGo)
+{
+    TTestShare share("ChosenDir");
+    InstallFakeDrives();
+    const std::string locked = Root.Path() + "locked";
+    ASSERT_TRUE(CreateDirectoryA(locked.c_str(), nullptr));
+    FakeDrives().Unlisted = locked;
+    std::unique_ptr<TSelectDirDlg> dialog = NewSelectDirDlg(Alpha(), bdEditablePath, 0, 96);
+    struct {
+        std::string Value;
+        std::string ListsAt;
+    } const rows[] = {
+        {Alpha() + "\\beta\\missing", Alpha() + "\\beta"},
+        {std::string(1, MissingDriveLetter()) + ":\\nowhere", Alpha() + "\\beta"}, // no such drive
+        {locked, Alpha() + "\\beta"},                                              // can be entered, not listed
+        {"", Alpha() + "\\beta"},
+        {share.Path() + "\\x", share.Path()},
+        {Alpha(), Alpha()},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Value);
+        dialog->SetChosenDir(row.Value);
+        EXPECT_TRUE(SamePath(row.ListsAt, dialog->DirList->CurrentDir())) << dialog->DirList->CurrentDir();
+        EXPECT_TRUE(SamePath(row.ListsAt, dialog->FileList->ListedDir())) << dialog->FileList->ListedDir();
+        EXPECT_EQ(toupper(PathDriveLetter(row.ListsAt)), toupper(dialog->DriveList->SelectedDrive()));
+        EXPECT_TRUE(SamePath(row.ListsAt, Cwd())) << Cwd();
+        EXPECT_EQ(row.Value, dialog->DirEdit->Text());
+    }
+    dialog.reset();
     EXPECT_TRUE(Errors.Shown.empty());
 }
 
@@ -328,25 +538,33 @@ TEST_F(Chooser, AFailedDriveChangeChangesNothingAndPickingAgainRetries)
 
 TEST_F(Chooser, EnterInTheDirectoryListOpensTheLineAndTheDialogStaysOpen)
 {
-    std::string directory = Alpha() + "\\beta";
-    std::string opened;
-    Browse(directory, bdEditablePath, 0,
-           {OnChooser([&](TSelectDirDlg& d) {
-                // The line of alpha, one above the current one.
-                int line = d.DirList->ItemIndex() - 1;
-                ASSERT_GE(line, 0);
-                d.DirList->SetItemIndex(line);
-                d.DirList->SetFocus();
-                PostMessageA(d.DirList->Handle(), WM_KEYDOWN, VK_RETURN, 0x001C0001);
-            }),
-            OnChooser([&](TSelectDirDlg& d) {
-                opened = d.DirList->CurrentDir();
-                EXPECT_EQ(mrNone, d.ModalResult);
-                EXPECT_EQ(opened, d.DirEdit->Text());
-            }),
-            Press(sdCancel)});
-    EXPECT_TRUE(SamePath(Alpha(), opened)) << opened;
-    EXPECT_EQ(Alpha() + "\\beta", directory);
+    // Whichever button closes the chooser, the process stays in the
+    // directory it showed last.
+    for (int button : {int{sdCancel}, int{sdOK}}) {
+        SCOPED_TRACE(button);
+        ASSERT_TRUE(SetCurrentDirectoryA(Root.Path().c_str()));
+        std::string directory = Alpha() + "\\beta";
+        std::string opened;
+        bool accepted = Browse(directory, bdEditablePath, 0,
+                               {OnChooser([&](TSelectDirDlg& d) {
+                                    // The line of alpha, one above the current one.
+                                    int line = d.DirList->ItemIndex() - 1;
+                                    ASSERT_GE(line, 0);
+                                    d.DirList->SetItemIndex(line);
+                                    d.DirList->SetFocus();
+                                    PostMessageA(d.DirList->Handle(), WM_KEYDOWN, VK_RETURN, 0x001C0001);
+                                }),
+                                OnChooser([&](TSelectDirDlg& d) {
+                                    opened = d.DirList->CurrentDir();
+                                    EXPECT_EQ(mrNone, d.ModalResult);
+                                    EXPECT_EQ(opened, d.DirEdit->Text());
+                                }),
+                                Press(button)});
+        EXPECT_TRUE(SamePath(Alpha(), opened)) << opened;
+        EXPECT_EQ(button == sdOK, accepted);
+        EXPECT_EQ(button == sdOK ? Alpha() : Alpha() + "\\beta", directory);
+        EXPECT_TRUE(SamePath(Alpha(), Cwd())) << Cwd();
+    }
     EXPECT_TRUE(Errors.Shown.empty());
 }
 

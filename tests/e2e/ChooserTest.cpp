@@ -1,7 +1,8 @@
 // The browse button of the real installer: it opens the directory chooser,
-// Cancel leaves the destination, OK puts the choice into it, and on a first
+// Cancel leaves the destination, OK puts the choice into it, on a first
 // installation the proposed destination (which does not exist yet) comes back
-// unchanged from an OK without typing.
+// unchanged from an OK without typing, and the chooser still opens once the
+// folder it was last left in has gone.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -12,6 +13,8 @@
 #include "core/Strings.h"
 #include "dirdlg/SelectDirIds.h"
 #include "harness/Harness.h"
+#include "harness/TestFiles.h"
+#include "tests/cab/CabTestSupport.h"
 
 namespace {
 const std::wstring FormCaption = L"Kelpa editor installer";
@@ -103,4 +106,35 @@ TEST_F(BrowseButton, OnAFirstInstallationOkKeepsTheProposedDestination)
     ASSERT_NE(nullptr, chooser);
     Click(FindControl(chooser, sdCancel));
     ASSERT_TRUE(Closed(chooser));
+}
+
+TEST_F(BrowseButton, TheChooserOpensAgainAfterTheFolderItWasLeftInWentAway)
+{
+    TempDir scratch;
+    const std::string left = scratch.Path() + "left here";
+    ASSERT_TRUE(CreateDirectoryA(left.c_str(), nullptr));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    // The chooser opens in the folder and leaves the installer there.
+    SetText(Destination, AnsiToWide(left));
+    HWND chooser = OpenChooser();
+    ASSERT_NE(nullptr, chooser);
+    Click(FindControl(chooser, sdCancel));
+    ASSERT_TRUE(Closed(chooser));
+    // Gone behind the installer's back, as a removed medium or share would be.
+    ASSERT_EQ(0, RunUnix("rm -rf '" + UnixPath(left) + "'"));
+
+    for (const std::wstring& start : {AnsiToWide(left), std::wstring()}) {
+        SCOPED_TRACE(WideToAnsi(start));
+        SetText(Destination, start);
+        chooser = OpenChooser();
+        ASSERT_NE(nullptr, chooser) << "the browse button opened no chooser";
+        EXPECT_EQ(nullptr, WaitForMessageBox(*Process, 0)) << "no error on the way";
+        // The field keeps the start text, an empty one too, and OK returns it.
+        EXPECT_EQ(start, WindowText(FindControl(chooser, sdDirEdit)));
+        Click(FindControl(chooser, sdOK));
+        ASSERT_TRUE(Closed(chooser));
+        EXPECT_EQ(start, WindowText(Destination));
+    }
+    // The installer is still in the scratch folder: it ends before the folder goes.
+    Process->Terminate();
 }

@@ -14,6 +14,7 @@
 #include "core/FileSystem.h"
 #include "core/Strings.h"
 #include "harness/CabFixtures.h"
+#include "tests/cab/CabSafetyCases.h"
 #include "tests/cab/CabTestSupport.h"
 #include "harness/Harness.h"
 
@@ -276,48 +277,13 @@ TEST_F(InstallRun, InstallsASpanningSetFromItsFirstCabinetOnly)
     EXPECT_FALSE(FileExists(DesktopLink()));
 }
 
-namespace {
-
-// A drive letter that names a scratch folder for the life of the object.
-// Wine takes DefineDosDevice into its name table but not to its files, so the
-// letter is a link in the prefix's dosdevices folder, made from the Linux side.
-class TScratchDrive {
-public:
-    explicit TScratchDrive(const std::string& folder)
-    {
-        DWORD used = GetLogicalDrives();
-        std::string devices = UnixPath("C:\\") + "/../dosdevices/";
-        for (char letter = 'Y'; letter >= 'K' && FDrive.empty(); --letter) {
-            if (used & (1u << (letter - 'A')))
-                continue;
-            std::string link = devices + static_cast<char>(letter - 'A' + 'a') + ":";
-            if (RunUnix("[ ! -e '" + link + "' ] && ln -s '" + UnixPath(folder) + "' '" + link + "'") == 0) {
-                FDrive = std::string(1, letter) + ":";
-                FLink = link;
-            }
-        }
-    }
-    ~TScratchDrive()
-    {
-        if (!FLink.empty())
-            RunUnix("rm -f '" + FLink + "'");
-    }
-    // "K:", or empty when no letter could be made.
-    const std::string& Drive() const { return FDrive; }
-
-private:
-    std::string FDrive, FLink;
-};
-
-} // namespace
-
 TEST_F(InstallRun, InstallsIntoTheRootOfADrive)
 {
     std::vector<TFixtureFile> files = ProductFiles();
     TReference reference(MakeArchive(Kit.Path(), files));
     std::string root = Scratch.Path() + "Drive\\";
     ASSERT_TRUE(CreateDirectoryA(root.c_str(), nullptr));
-    TScratchDrive drive(root);
+    TDriveLink drive(root);
     if (drive.Drive().empty())
         GTEST_SKIP() << "no free drive letter";
     ASSERT_TRUE(DirectoryExists(drive.Drive() + "\\")) << drive.Drive() << " does not reach its folder";
@@ -536,4 +502,60 @@ TEST_F(InstallRun, RefusesTheLastCabinetOfASetWithoutContinuingFiles)
     SetText(Control(idSource), L"Kelpa1.cab");
     InstallSucceeds();
     EXPECT_EQ("", CompareTrees(reference.Path(), dest + "\\"));
+}
+
+namespace {
+constexpr uint64_t MiB = 1 << 20;
+} // namespace
+
+// Each failure in the middle of a file, through the real program: the error
+// box names the cause, the window stays, and every file is whole (the new
+// version or the old one, untouched) with no temporary file left.
+TEST_F(InstallRun, AFailureInTheMiddleOfAFileLeavesEveryFileWholeAndNoTemporaryFile)
+{
+    TSmallVolume volume(8 * MiB);
+    for (const TFailureRow& row : FailureRows(false)) {
+        SCOPED_TRACE(row.Name);
+        if (row.Point == TFailurePoint::fpFullVolume && !volume.Ready()) {
+            std::printf("[ SKIPPED  ] %s: %s\n", row.Name, volume.NotReadyReason().c_str());
+            continue;
+        }
+        const std::string work = (volume.Ready() ? volume.Root() : Scratch.Path()) + "run\\";
+        ASSERT_TRUE(CreateDirectoryA(work.c_str(), nullptr));
+        TFailureRun run(row, Kit.Path(), work + "Kelpa\\");
+        ASSERT_NO_FATAL_FAILURE(Start());
+        Fill(L"Kelpa.cab", AnsiToWide(work + "Kelpa"), true, false);
+        ExpectErrorBox(Install(), AnsiToWide(BoxText(run.ExpectedMessage())));
+        EXPECT_FALSE(FileExists(StartMenuLink()));
+        Click(Control(idCancel));
+        ExpectEndsWithExitCode0();
+        run.ExpectOutcome();
+        RemoveTree(work);
+    }
+}
+
+TEST_F(InstallRun, WhatCannotWorkIsRefusedBeforeAnythingIsWritten)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    for (const TRefusalRow& row : RefusalRows()) {
+        SCOPED_TRACE(row.Name);
+        std::unique_ptr<TSmallVolume> volume;
+        std::string parent = Scratch.Path();
+        if (row.VolumeBytes) {
+            volume = std::make_unique<TSmallVolume>(row.VolumeBytes);
+            if (!volume->Ready()) {
+                std::printf("[ SKIPPED  ] %s: %s\n", row.Name, volume->NotReadyReason().c_str());
+                continue;
+            }
+            parent = volume->Root();
+        }
+        TRefusalRun run(row, Kit.Path(), parent + "Kelpa");
+        if (row.ReadOnlyVolume)
+            volume->MakeReadOnly();
+        // One window for every row: after a refusal it stays, with its values.
+        Fill(AnsiToWide(run.Cabinet()), AnsiToWide(parent + "Kelpa"), true, false);
+        ExpectErrorBox(Install(), AnsiToWide(BoxText(run.ExpectedMessage())));
+        EXPECT_FALSE(FileExists(StartMenuLink()));
+        run.ExpectNothingWritten();
+    }
 }

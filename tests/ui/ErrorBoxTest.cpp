@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "core/Exceptions.h"
+#include "tests/BoxWatchdog.h"
 #include "tests/ui/TestForm.h"
 
 namespace {
@@ -89,4 +90,22 @@ TEST(ErrorBox, ModalToTheProgramAndRestoresActivationAndFocus)
     EXPECT_TRUE(IsWindowEnabled(form.Handle()));
     EXPECT_EQ(GetActiveWindow(), form.Handle());
     EXPECT_EQ(GetFocus(), form.Edit->Handle());
+}
+
+// Every test program's watchdog answers a box that nobody answers (Cancel,
+// else No, else OK) and names it; here it is quick, and its report taken.
+TEST(ErrorBox, TheWatchdogAnswersAndNamesABoxNobodyAnswers)
+{
+    TBoxWatchdog* watchdog = TBoxWatchdog::Current();
+    ASSERT_NE(watchdog, nullptr);
+    watchdog->GraceMs = 200;
+    struct Row {
+        UINT Buttons;
+        int Answer;
+    };
+    const Row rows[] = {{MB_OK, IDOK}, {MB_YESNO, IDNO}, {MB_OKCANCEL, IDCANCEL}};
+    for (const Row& row : rows)
+        EXPECT_EQ(MessageBoxA(nullptr, "Nobody reads this", "Unexpected", row.Buttons), row.Answer);
+    watchdog->GraceMs = TBoxWatchdog::DefaultGraceMs;
+    EXPECT_EQ(watchdog->TakeAnswered(), std::vector<std::string>(3, "message box \"Unexpected\": Nobody reads this"));
 }

@@ -183,6 +183,37 @@ TEST(Form, CloseHidesAFormThatIsNeitherMainNorModal)
     EXPECT_FALSE(Application.Terminated());
 }
 
+namespace {
+// A form that closes only when allowed to.
+class TGuardedForm : public TTestForm {
+public:
+    bool Allow = false;
+    int Asked = 0;
+
+protected:
+    bool CloseQuery() override
+    {
+        ++Asked;
+        return Allow;
+    }
+};
+} // namespace
+
+TEST(Form, CloseQueryDecidesWhetherTheFormCloses)
+{
+    TGuardedForm form;
+    form.Show();
+    PostMessageA(form.Handle(), WM_CLOSE, 0, 0);
+    Pump();
+    form.Close();
+    EXPECT_TRUE(form.Visible());
+    EXPECT_EQ(form.Asked, 2);
+    form.Allow = true;
+    PostMessageA(form.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    Pump();
+    EXPECT_FALSE(form.Visible());
+}
+
 TEST(Form, FirstShowCentresTheFormOnTheScreen)
 {
     TTestForm form;
@@ -317,6 +348,38 @@ TEST(Form, ToolBarForgetsItsImageListWhenTheListGoes)
     delete images;
     EXPECT_EQ(form.Bar->Images(), nullptr);
     EXPECT_EQ(SendMessageA(form.Bar->Handle(), TB_GETIMAGELIST, 0, 0), 0);
+}
+
+TEST(Form, ADisabledToolBarGreysItsButtons)
+{
+    TTestForm form;
+    form.Bar->SetEnabled(false);
+    EXPECT_FALSE(SendMessageA(form.Bar->Handle(), TB_ISBUTTONENABLED, tidBrowse, 0));
+    form.Bar->SetEnabled(true);
+    EXPECT_TRUE(SendMessageA(form.Bar->Handle(), TB_ISBUTTONENABLED, tidBrowse, 0));
+}
+
+TEST(Form, AProgressBarKeepsItsPositionWithinItsRange)
+{
+    TTestForm form;
+    auto* bar = new TProgressBar(&form);
+    bar->SetBounds(0, 0, 100, 16);
+    bar->SetPosition(40); // before the window: applied when it is made
+    bar->SetParent(&form);
+    HWND wnd = bar->Handle();
+    ASSERT_NE(wnd, nullptr);
+    EXPECT_EQ(SendMessageA(wnd, PBM_GETRANGE, FALSE, 0), 100);
+    const struct {
+        int Asked, Kept;
+    } cases[] = {{40, 40}, {150, 100}, {-5, 0}, {100, 100}};
+    for (const auto& c : cases) {
+        bar->SetPosition(c.Asked);
+        EXPECT_EQ(bar->Position(), c.Kept) << c.Asked;
+        EXPECT_EQ(SendMessageA(wnd, PBM_GETPOS, 0, 0), c.Kept) << c.Asked;
+    }
+    bar->SetMax(10);
+    EXPECT_EQ(SendMessageA(wnd, PBM_GETRANGE, FALSE, 0), 10);
+    EXPECT_EQ(SendMessageA(wnd, PBM_GETPOS, 0, 0), 10);
 }
 
 TEST(Form, DestroyingAControlRemovesItsWindowAndItsPlaceInTheParent)

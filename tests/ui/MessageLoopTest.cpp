@@ -1,7 +1,9 @@
 // Exceptions raised while messages are handled: they reach the application's
 // display through the one fenced window procedure, and the loop goes on.
+#include <objbase.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <stdexcept>
 
@@ -222,4 +224,47 @@ TEST(MessageLoop, ShowingAVisibleFormModallyIsRefused)
     TTestForm form;
     form.Show();
     EXPECT_THROW(form.ShowModal(), EInvalidOperation);
+}
+
+// Work handed to another thread: this thread's messages are handled while it
+// runs (here a click it waits for), a quit asked for meanwhile is kept for
+// afterwards, the thread has an apartment of its own, and what the work
+// raises comes out on this thread.
+TEST(MessageLoop, BackgroundWorkRunsWhileMessagesAreHandled)
+{
+    ErrorRecorder errors;
+    TTestForm form;
+    std::atomic<bool> clicked = false;
+    form.OK->OnClick = [&](TComponent*) {
+        clicked = true;
+        PostQuitMessage(7);
+    };
+    PostClick(form.OK);
+    DWORD caller = GetCurrentThreadId(), worker = 0;
+    HRESULT apartment = E_FAIL;
+    bool sawClick = false;
+    Application.RunInBackground([&] {
+        worker = GetCurrentThreadId();
+        apartment = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        if (SUCCEEDED(apartment))
+            CoUninitialize();
+        for (int i = 0; i < 500 && !clicked; ++i)
+            Sleep(10);
+        sawClick = clicked;
+    });
+    EXPECT_NE(worker, caller);
+    EXPECT_EQ(apartment, S_FALSE); // one was there already
+    EXPECT_TRUE(sawClick);
+    MSG quit{};
+    EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(quit.wParam, 7u);
+    EXPECT_FALSE(Application.Terminated());
+
+    try {
+        Application.RunInBackground([] { throw Exception("Cannot unpack"); });
+        ADD_FAILURE() << "nothing raised";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "Cannot unpack");
+    }
+    EXPECT_TRUE(errors.Shown.empty());
 }
