@@ -165,8 +165,8 @@ void TSTCabReader::Extract(const std::string& aCabFileName, const std::string& a
         // The library reported success but never said that a file was
         // finished: the file may be incomplete, and it is still open.
         if (!FOpenFiles.empty()) {
-            CloseLeftOpenFiles();
-            RaiseError(FDIERROR_CORRUPT_CABINET, 0);
+            DiscardLeftOpenFiles();
+            RaiseCabError(FDIERROR_CORRUPT_CABINET, 0);
         }
 
         std::string next;

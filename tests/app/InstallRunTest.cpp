@@ -199,7 +199,7 @@ public:
 
 private:
     TfKLPInst& FForm;
-    TSTCabReader::TSTCabReaderProgressEvent FFormHandler;
+    TSTCabReaderProgressEvent FFormHandler;
 };
 
 // The inputs a run disables, each with its state now.
