@@ -20,43 +20,42 @@
 
 namespace {
 using F = TSelectDirDlg;
-using enum TControlKind;
 
 // Pixels at 96 dpi in the client area; the form scales them to the screen.
 // The controls are not linked to each other: the two change handlers pass
 // the changes along.
 // clang-format off
 const TControlDescription kSelectDirControls[] = {
-    {.Name = "DirEdit", .Field = FieldOf<&F::DirEdit>, .Id = sdDirEdit, .Left = 8, .Top = 24, .Width = 313,
+    {.Name = FieldOf<&F::DirEdit>, .Id = sdDirEdit, .Left = 8, .Top = 24, .Width = 313,
      .Height = 20, .TabOrder = 1, .Options = coHidden},
-    {.Kind = ckLabel, .Name = "DirEditLabel", .Id = sdDirEditLabel, .Left = 8, .Top = 8, .Width = 92, .Height = 13,
-     .Text = "Directory &Name:", .Link = FieldOf<&F::DirEdit>},
-    {.Name = "DriveList", .Field = FieldOf<&F::DriveList>, .Id = sdDriveList, .Left = 232, .Top = 192, .Width = 185,
+    {.Kind = KindOf<TLabel>, .Name = "DirEditLabel", .Id = sdDirEditLabel, .Left = 8, .Top = 8, .Width = 92,
+     .Height = 13, .Text = "Directory &Name:", .Link = FieldOf<&F::DirEdit>},
+    {.Name = FieldOf<&F::DriveList>, .Id = sdDriveList, .Left = 232, .Top = 192, .Width = 185,
      .Height = 19, .TabOrder = 2, .OnChange = HandlerOf<&F::DriveListChange>},
-    {.Kind = ckLabel, .Name = "DriveLabel", .Id = sdDriveLabel, .Left = 232, .Top = 176, .Width = 41, .Height = 13,
-     .Text = "D&rives:", .Link = FieldOf<&F::DriveList>},
+    {.Kind = KindOf<TLabel>, .Name = "DriveLabel", .Id = sdDriveLabel, .Left = 232, .Top = 176, .Width = 41,
+     .Height = 13, .Text = "D&rives:", .Link = FieldOf<&F::DriveList>},
     // Moved onto the edit field's place by FormCreate.
-    {.Name = "DirLabel", .Field = FieldOf<&F::DirLabel>, .Id = sdDirLabel, .Left = 120, .Top = 8, .Width = 213,
+    {.Name = FieldOf<&F::DirLabel>, .Id = sdDirLabel, .Left = 120, .Top = 8, .Width = 213,
      .Height = 13},
-    {.Name = "DirList", .Field = FieldOf<&F::DirList>, .Id = sdDirList, .Left = 8, .Top = 72, .Width = 213,
+    {.Name = FieldOf<&F::DirList>, .Id = sdDirList, .Left = 8, .Top = 72, .Width = 213,
      .Height = 138, .TabOrder = 0, .Options = coTabStop | coIntegralHeight, .ItemHeight = 17,
      .OnChange = HandlerOf<&F::DirListChange>},
-    {.Kind = ckLabel, .Name = "DirListLabel", .Id = sdDirListLabel, .Left = 8, .Top = 56, .Width = 66, .Height = 13,
-     .Text = "&Directories:", .Link = FieldOf<&F::DirList>},
+    {.Kind = KindOf<TLabel>, .Name = "DirListLabel", .Id = sdDirListLabel, .Left = 8, .Top = 56, .Width = 66,
+     .Height = 13, .Text = "&Directories:", .Link = FieldOf<&F::DirList>},
     // Mask "*.*" and [ftNormal] are the file list's own defaults; the grey
     // text is set by the constructor.
-    {.Name = "FileList", .Field = FieldOf<&F::FileList>, .Id = sdFileList, .Left = 232, .Top = 72, .Width = 185,
+    {.Name = FieldOf<&F::FileList>, .Id = sdFileList, .Left = 232, .Top = 72, .Width = 185,
      .Height = 93, .TabOrder = 6, .Options = coTabStop, .ItemHeight = 13},
-    {.Kind = ckLabel, .Name = "FileListLabel", .Id = sdFileListLabel, .Left = 232, .Top = 56, .Width = 57,
+    {.Kind = KindOf<TLabel>, .Name = "FileListLabel", .Id = sdFileListLabel, .Left = 232, .Top = 56, .Width = 57,
      .Height = 13, .Text = "&Files: (*.*)", .Link = FieldOf<&F::FileList>},
-    {.Name = "NetButton", .Field = FieldOf<&F::NetButton>, .Id = sdNetButton, .Left = 8, .Top = 224, .Width = 77,
+    {.Name = FieldOf<&F::NetButton>, .Id = sdNetButton, .Left = 8, .Top = 224, .Width = 77,
      .Height = 27, .Text = "Ne&twork...", .TabOrder = 3, .Options = coHidden, .OnClick = HandlerOf<&F::NetClick>},
-    {.Name = "OKButton", .Field = FieldOf<&F::OKButton>, .Id = sdOK, .Left = 172, .Top = 224, .Width = 77,
+    {.Name = FieldOf<&F::OKButton>, .Id = sdOK, .Left = 172, .Top = 224, .Width = 77,
      .Height = 27, .Text = "OK", .TabOrder = 4, .Options = coDefault, .ModalResult = mrOk,
      .OnClick = HandlerOf<&F::OKClick>},
-    {.Name = "CancelButton", .Field = FieldOf<&F::CancelButton>, .Id = sdCancel, .Left = 256, .Top = 224,
+    {.Name = FieldOf<&F::CancelButton>, .Id = sdCancel, .Left = 256, .Top = 224,
      .Width = 77, .Height = 27, .Text = "Cancel", .TabOrder = 5, .Options = coCancel, .ModalResult = mrCancel},
-    {.Name = "HelpButton", .Field = FieldOf<&F::HelpButton>, .Id = sdHelpButton, .Left = 340, .Top = 224,
+    {.Name = FieldOf<&F::HelpButton>, .Id = sdHelpButton, .Left = 340, .Top = 224,
      .Width = 77, .Height = 27, .Text = "&Help", .TabOrder = 7, .OnClick = HandlerOf<&F::HelpButtonClick>},
 };
 
@@ -181,9 +180,9 @@ TSelectDirDlg::TSelectDirDlg(TComponent* anOwner, int aPixelsPerInch) : TForm(an
     // to whole lines when placed, which was before it had its own item
     // height; placed again, it rounds to lines of that height.
     for (const TControlDescription& row : kSelectDirControls)
-        if (row.Kind == ckLabel || (row.Options & coIntegralHeight))
-            Field<TWinControl>(row.Name)->SetBounds(Scale(row.Left), Scale(row.Top), Scale(row.Width),
-                                                    Scale(row.Height));
+        if (dynamic_cast<TLabel*>(FindComponent(row.ComponentName())) || (row.Options & coIntegralHeight))
+            Field<TWinControl>(row.ComponentName())
+                ->SetBounds(Scale(row.Left), Scale(row.Top), Scale(row.Width), Scale(row.Height));
     PlaceCentred(*this, false);
     // Grey text marks the file list as a view; it still takes the focus.
     FileList->FontColor = GetSysColor(COLOR_GRAYTEXT);

@@ -8,9 +8,8 @@
 
 #include "core/Exceptions.h"
 #include "core/Strings.h"
+#include "ui/DisabledWindows.h"
 #include "ui/Forms.h"
-
-TApplication Application;
 
 std::string ErrorBoxText(const std::string& aMessage, UINT aCodePage)
 {
@@ -92,48 +91,46 @@ protected:
     }
 };
 
-struct TEnumState {
-    HWND Except;
-    std::vector<HWND>* Found;
+// The application as the forms see it.
+class TApplicationFormHost final : public TFormHost {
+public:
+    HWND OwnerWindow() override { return Application.Handle(); }
+    TForm* MainForm() const noexcept override { return Application.MainForm(); }
+    void Terminate() noexcept override { Application.Terminate(); }
+    bool Terminated() const noexcept override { return Application.Terminated(); }
+    void HandleMessage() override { Application.HandleMessage(); }
+    void Minimize() override { Application.Minimize(); }
+    void ShowCurrentException() override
+    {
+        Application.CaptureException();
+        Application.ShowPendingException();
+    }
 };
 
-BOOL CALLBACK CollectEnabledWindow(HWND aWnd, LPARAM aState) noexcept
+TApplicationFormHost gFormHost;
+
+// The fence of the window procedures hands what it caught to the queue.
+void CaptureWindowException() noexcept
 {
-    auto* state = reinterpret_cast<TEnumState*>(aState);
-    if (aWnd == state->Except || !IsWindowVisible(aWnd) || !IsWindowEnabled(aWnd))
-        return TRUE;
-    try {
-        state->Found->push_back(aWnd);
-    } catch (...) {
-        return FALSE; // out of memory: disable what was found so far
-    }
-    return TRUE;
+    Application.CaptureException();
 }
 } // namespace
 
-TDisabledWindows::TDisabledWindows(HWND aExcept)
-{
-    TEnumState state{aExcept, &FWindows};
-    EnumThreadWindows(GetCurrentThreadId(), &CollectEnabledWindow, reinterpret_cast<LPARAM>(&state));
-    for (HWND wnd : FWindows)
-        EnableWindow(wnd, FALSE);
-}
-
-TDisabledWindows::~TDisabledWindows()
-{
-    for (auto it = FWindows.rbegin(); it != FWindows.rend(); ++it)
-        if (IsWindow(*it))
-            EnableWindow(*it, TRUE);
-}
+// After the host it installs, so that the host outlives it.
+TApplication Application;
 
 TApplication::TApplication() : TComponent(nullptr)
 {
+    SetWindowExceptionHook(&CaptureWindowException);
+    SetFormHost(&gFormHost);
 }
 
 TApplication::~TApplication()
 {
     DestroyForms();
     Finalize();
+    SetFormHost(nullptr);
+    SetWindowExceptionHook(nullptr);
 }
 
 void TApplication::Initialize()

@@ -142,16 +142,3 @@ private:
 
 // The one application object of the process.
 extern TApplication Application;
-
-// Disables every enabled, visible top-level window of this thread but
-// aExcept, and enables them again when it goes.
-class TDisabledWindows {
-public:
-    explicit TDisabledWindows(HWND aExcept);
-    TDisabledWindows(const TDisabledWindows&) = delete;
-    TDisabledWindows& operator=(const TDisabledWindows&) = delete;
-    ~TDisabledWindows();
-
-private:
-    std::vector<HWND> FWindows;
-};

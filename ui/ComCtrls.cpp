@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/Exceptions.h"
+#include "ui/Description.h"
 
 void InitCommonControlClasses()
 {
@@ -44,6 +45,30 @@ void TImageList::AddMasked(HBITMAP aBitmap, COLORREF aMaskColor)
         throw EOutOfMemory();
 }
 
+void TImageList::ApplyDescription(TDescriptionContext&, const TControlDescription& aRow)
+{
+    if (aRow.Width > 0 && aRow.Height > 0)
+        SetSize(aRow.Width, aRow.Height);
+    // Magenta marks the transparent pixels of the program's glyphs.
+    if (aRow.Resource)
+        AddMaskedResource(aRow.Resource, RGB(255, 0, 255));
+}
+
+void TToolButton::ApplyDescription(TDescriptionContext& aContext, const TControlDescription& aRow)
+{
+    auto* bar = aRow.Parent ? dynamic_cast<TToolBar*>(aContext.Control(aRow.Parent, aRow, "Parent")) : nullptr;
+    if (!bar)
+        throw EInvalidOperation(std::string("Tool button '") + aRow.ComponentName() + "' needs a tool bar");
+    Caption = aRow.Text;
+    ImageIndex = aRow.ImageIndex;
+    Id = aRow.Id;
+    if (aRow.Width > 0 && aRow.Height > 0) {
+        bar->ButtonWidth = aContext.Scale(aRow.Width);
+        bar->ButtonHeight = aContext.Scale(aRow.Height);
+    }
+    bar->AddButton(this);
+}
+
 void TToolButton::Click()
 {
     if (OnClick)
@@ -73,6 +98,20 @@ void TToolBar::HandleCreated()
     for (TToolButton* button : FButtons)
         InsertButton(button);
     SendMessageA(wnd, TB_SETBUTTONSIZE, 0, MAKELPARAM(ButtonWidth, ButtonHeight));
+}
+
+void TToolBar::ApplyDescription(TDescriptionContext& aContext, const TControlDescription& aRow)
+{
+    // A bitmap resource was once how a tool bar named its image list.
+    if (aRow.Resource)
+        RaiseRowError(aRow, "names its linked component in Link");
+    ApplyWindowRow(aContext, aRow);
+    if (aRow.Link) {
+        auto* images = dynamic_cast<TImageList*>(aContext.Find(aRow.Link));
+        if (!images)
+            throw EInvalidOperation(std::string("Image list of '") + aRow.ComponentName() + "' not found");
+        SetImages(images);
+    }
 }
 
 void TToolBar::SetImages(TImageList* anImages)

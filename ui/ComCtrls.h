@@ -31,6 +31,9 @@ public:
     bool AddMaskedResource(const char* aResourceName, COLORREF aMaskColor);
     // Adds the images of a bitmap, aMaskColor marking the transparent pixels.
     void AddMasked(HBITMAP aBitmap, COLORREF aMaskColor);
+    // Width and Height (unscaled: the images' own size) and Resource, whose
+    // magenta pixels are transparent.
+    virtual void ApplyDescription(TDescriptionContext& aContext, const TControlDescription& aRow);
 
 private:
     ImageListHandle FHandle;
@@ -47,6 +50,9 @@ public:
     int Id = 0;
     TNotifyEvent OnClick;
     virtual void Click();
+    // Parent: the tool bar the button goes into, whose buttons take the row's
+    // size; Text, ImageIndex and Id.
+    virtual void ApplyDescription(TDescriptionContext& aContext, const TControlDescription& aRow);
 };
 
 // A tool bar without border edges, not aligned to a side, with flat buttons.
@@ -62,6 +68,8 @@ public:
     int ButtonHeight = 22;
     void AddButton(TToolButton* aButton);
     size_t ButtonCount() const noexcept { return FButtons.size(); }
+    // Link: the image list.
+    void ApplyDescription(TDescriptionContext& aContext, const TControlDescription& aRow) override;
 
 protected:
     void CreateParams(TCreateParams& aParams) override;

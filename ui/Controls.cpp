@@ -1,12 +1,21 @@
 #include "ui/Controls.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
+#include <exception>
 #include <unordered_map>
 
 #include "core/Exceptions.h"
-#include "ui/Application.h"
+#include "ui/Description.h"
 
 namespace {
+// The subclass of ours on a system control (one per window).
+constexpr UINT_PTR kSubclassId = 1;
+
+// Constant-initialised: windows made during start-up find it set or null.
+TWindowExceptionHook gExceptionHook = nullptr;
+
 // The object bound to each window of ours. Looked up for every message, so
 // kept in the process: a window property costs a round trip to the
 // wineserver under Wine (tens of microseconds), which made every message of a
@@ -19,6 +28,11 @@ std::unordered_map<HWND, TWinControl*>& Bindings()
     return bindings;
 }
 } // namespace
+
+void SetWindowExceptionHook(TWindowExceptionHook aHook) noexcept
+{
+    gExceptionHook = aHook;
+}
 
 TWinControl::TWinControl(TComponent* anOwner) : TComponent(anOwner)
 {
@@ -202,11 +216,8 @@ void TWinControl::CreateHandle()
                                GetModuleHandleA(nullptr), params.OwnClass ? this : nullptr);
     if (!wnd)
         RaiseLastOSError();
-    if (!params.OwnClass) {
-        Bind(wnd);
-        FDefWndProc = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWinControl::StdWndProc)));
-    }
+    if (!params.OwnClass)
+        Subclass(wnd);
     if (HFONT font = FontHandle())
         SendMessageA(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     HandleCreated();
@@ -249,6 +260,19 @@ void TWinControl::Bind(HWND aWnd) noexcept
     ++LiveHandleCounter(THandleKind::hkWindow);
 }
 
+void TWinControl::Subclass(HWND aWnd)
+{
+    // A system control keeps its own procedure; the common controls' subclass
+    // chain puts ours in front of it (and of any other program's subclass).
+    // It fails only for want of memory for the chain.
+    if (!SetWindowSubclass(aWnd, &TWinControl::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
+        DestroyWindow(aWnd);
+        throw EOutOfMemory();
+    }
+    FClassProc = reinterpret_cast<WNDPROC>(GetClassLongPtrA(aWnd, GCLP_WNDPROC));
+    Bind(aWnd);
+}
+
 void TWinControl::Unbind() noexcept
 {
     if (!FHandle)
@@ -256,7 +280,21 @@ void TWinControl::Unbind() noexcept
     Bindings().erase(FHandle);
     --LiveHandleCounter(THandleKind::hkWindow);
     FHandle = nullptr;
-    FDefWndProc = nullptr;
+    FClassProc = nullptr;
+}
+
+LRESULT TWinControl::Dispatch(UINT aMsg, WPARAM wParam, LPARAM lParam) noexcept
+{
+    try {
+        return WndProc(aMsg, wParam, lParam);
+    } catch (...) {
+        // The exception must not unwind into user32: the hook keeps it for
+        // the message loop to show.
+        if (!gExceptionHook)
+            std::terminate();
+        gExceptionHook();
+        return DefaultHandler(aMsg, wParam, lParam);
+    }
 }
 
 LRESULT CALLBACK TWinControl::StdWndProc(HWND aWnd, UINT aMsg, WPARAM wParam, LPARAM lParam) noexcept
@@ -270,16 +308,25 @@ LRESULT CALLBACK TWinControl::StdWndProc(HWND aWnd, UINT aMsg, WPARAM wParam, LP
     }
     if (!control)
         return DefWindowProcA(aWnd, aMsg, wParam, lParam);
-    LRESULT result = 0;
-    try {
-        result = control->WndProc(aMsg, wParam, lParam);
-    } catch (...) {
-        // The exception must not unwind into user32: the message loop shows it.
-        Application.CaptureException();
-        result = control->DefaultHandler(aMsg, wParam, lParam);
-    }
+    LRESULT result = control->Dispatch(aMsg, wParam, lParam);
     if (aMsg == WM_NCDESTROY && control->FHandle == aWnd)
         control->Unbind();
+    return result;
+}
+
+LRESULT CALLBACK TWinControl::SubclassProc(HWND aWnd, UINT aMsg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                           DWORD_PTR aControl) noexcept
+{
+    auto* control = reinterpret_cast<TWinControl*>(aControl);
+    ++control->FSubclassDepth;
+    LRESULT result = control->Dispatch(aMsg, wParam, lParam);
+    --control->FSubclassDepth;
+    if (aMsg == WM_NCDESTROY) {
+        // The subclass must go before the window does.
+        RemoveWindowSubclass(aWnd, &TWinControl::SubclassProc, kSubclassId);
+        if (control->FHandle == aWnd)
+            control->Unbind();
+    }
     return result;
 }
 
@@ -287,9 +334,14 @@ LRESULT TWinControl::DefaultHandler(UINT aMsg, WPARAM wParam, LPARAM lParam) noe
 {
     if (!FHandle)
         return 0;
-    if (FDefWndProc)
-        return CallWindowProcA(FDefWndProc, FHandle, aMsg, wParam, lParam);
-    return DefWindowProcA(FHandle, aMsg, wParam, lParam);
+    if (!FClassProc)
+        return DefWindowProcA(FHandle, aMsg, wParam, lParam);
+    // Inside a message to the control the subclass chain goes on; outside
+    // one (a list filled past its own handling) there is no chain to follow
+    // and the control's own procedure takes the message.
+    if (FSubclassDepth > 0)
+        return DefSubclassProc(FHandle, aMsg, wParam, lParam);
+    return CallWindowProcA(FClassProc, FHandle, aMsg, wParam, lParam);
 }
 
 LRESULT TWinControl::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
@@ -299,13 +351,13 @@ LRESULT TWinControl::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
         return result;
     // Windows of our own classes keep the font they are given, as the
     // system's controls do.
-    if (!FDefWndProc && aMsg == WM_SETFONT) {
+    if (!FClassProc && aMsg == WM_SETFONT) {
         FWindowFont = reinterpret_cast<HFONT>(wParam);
         if (LOWORD(lParam))
             InvalidateRect(FHandle, nullptr, TRUE);
         return 0;
     }
-    if (!FDefWndProc && aMsg == WM_GETFONT)
+    if (!FClassProc && aMsg == WM_GETFONT)
         return reinterpret_cast<LRESULT>(FWindowFont);
     if (aMsg == WM_SETFOCUS)
         NotifyFocused();
@@ -365,6 +417,34 @@ bool TWinControl::Reflect(UINT aMsg, WPARAM wParam, LPARAM lParam, LRESULT& aRes
         return false;
     default: return false;
     }
+}
+
+void TWinControl::ApplyDescription(TDescriptionContext& aContext, const TControlDescription& aRow)
+{
+    if (aRow.Link)
+        RaiseRowError(aRow, "takes no link");
+    ApplyWindowRow(aContext, aRow);
+}
+
+void TWinControl::ApplyWindowRow(TDescriptionContext& aContext, const TControlDescription& aRow)
+{
+    Id = aRow.Id;
+    TabOrder = aRow.TabOrder;
+    if (aRow.Options & coTabStop)
+        TabStop = true;
+    if (aRow.Options & coNoTabStop)
+        TabStop = false;
+    if (aRow.Options & coHidden)
+        SetVisible(false);
+    SetText(aRow.Text ? aRow.Text : "");
+    SetBounds(aContext.Scale(aRow.Left), aContext.Scale(aRow.Top), aContext.Scale(aRow.Width),
+              aContext.Scale(aRow.Height));
+}
+
+void TWinControl::RequestModalResult(int aResult)
+{
+    if (FParent)
+        FParent->RequestModalResult(aResult);
 }
 
 void TWinControl::ChildFocused(TWinControl* aControl)

@@ -1,16 +1,43 @@
 #pragma once
 // Windowed controls. Every window of the program, our own classes and the
-// subclassed system controls alike, runs through one static window procedure
-// that finds the object bound to the window, calls its virtual WndProc, and
-// hands any exception to the application instead of letting it unwind into
-// user32. The parent reflects WM_COMMAND, WM_NOTIFY, WM_DRAWITEM,
-// WM_MEASUREITEM and the colour messages to the child object they concern.
+// subclassed system controls alike, runs through one fence that finds the
+// object bound to the window, calls its virtual WndProc, and hands any
+// exception to the installed hook (the application's queue) instead of
+// letting it unwind into user32. The parent reflects WM_COMMAND, WM_NOTIFY,
+// WM_DRAWITEM, WM_MEASUREITEM and the colour messages to the child object
+// they concern.
+//
+// The layers of ui/, each including only those before it: Description (the
+// rows forms are built from), Controls, the controls themselves (StdCtrls,
+// ExtCtrls, ComCtrls), Forms, Application; DisabledWindows stands alone.
 #include <windows.h>
 #include <string>
 #include <vector>
 
 #include "core/Component.h"
 #include "core/Handle.h"
+
+class TDescriptionContext;
+struct TControlDescription;
+
+// What a modal form ends with; a button carries one to set on a click.
+enum TModalResult : int {
+    mrNone = 0,
+    mrOk = IDOK,
+    mrCancel = IDCANCEL,
+    mrAbort = IDABORT,
+    mrRetry = IDRETRY,
+    mrIgnore = IDIGNORE,
+    mrYes = IDYES,
+    mrNo = IDNO,
+};
+
+// Called inside the window procedure's catch block with the exception being
+// handled (std::current_exception()). The application installs its queue;
+// without a hook the process ends, as an exception that reached user32 would
+// end it: an error nobody can show must not vanish.
+using TWindowExceptionHook = void (*)() noexcept;
+void SetWindowExceptionHook(TWindowExceptionHook aHook) noexcept;
 
 // What a control asks for when its window is created.
 struct TCreateParams {
@@ -92,6 +119,15 @@ public:
     // default button; the dialog manager asks through WM_GETDLGCODE.
     virtual bool WantsReturn() const { return false; }
 
+    // Takes the control's row of a form description, before the form puts
+    // it into its parent: identifier, text, bounds scaled by the form, tab
+    // order, visibility, tab stop. A row with a link is refused; classes
+    // with knobs or links of their own override this.
+    virtual void ApplyDescription(TDescriptionContext& aContext, const TControlDescription& aRow);
+    // A button asks to end the modal form it sits on with aResult: passed up
+    // the parent chain to the form, which takes it.
+    virtual void RequestModalResult(int aResult);
+
     // The font of the form the control sits on.
     virtual HFONT FontHandle() const noexcept;
     // The font the window draws with now (WM_GETFONT), or FontHandle before
@@ -112,6 +148,9 @@ protected:
     LRESULT DefaultHandler(UINT aMsg, WPARAM wParam, LPARAM lParam) noexcept;
     // Height to create the window with; a combo box adds its drop-down list.
     virtual int WindowHeight(int aHeight) const { return aHeight; }
+    // The part of ApplyDescription every control shares, without the check
+    // for a link: for the classes that take one.
+    void ApplyWindowRow(TDescriptionContext& aContext, const TControlDescription& aRow);
 
     // A control inside this one received the keyboard focus.
     virtual void ChildFocused(TWinControl* aControl);
@@ -129,15 +168,27 @@ protected:
     virtual HBRUSH CNCtlColor(HDC aDc, HBRUSH aStandard);
 
 private:
+    // The procedure of our own classes, and the subclass procedure of the
+    // system controls; both go through Dispatch.
     static LRESULT CALLBACK StdWndProc(HWND aWnd, UINT aMsg, WPARAM wParam, LPARAM lParam) noexcept;
+    static LRESULT CALLBACK SubclassProc(HWND aWnd, UINT aMsg, WPARAM wParam, LPARAM lParam, UINT_PTR anId,
+                                         DWORD_PTR aControl) noexcept;
+    // The fence: WndProc with every exception handed to the hook.
+    LRESULT Dispatch(UINT aMsg, WPARAM wParam, LPARAM lParam) noexcept;
     static void RegisterOwnClass(const TCreateParams& aParams);
     void Bind(HWND aWnd) noexcept;
+    void Subclass(HWND aWnd);
     void Unbind() noexcept;
     bool Reflect(UINT aMsg, WPARAM wParam, LPARAM lParam, LRESULT& aResult);
     HBRUSH ColorBrush();
 
     HWND FHandle = nullptr;
-    WNDPROC FDefWndProc = nullptr;
+    // A system control's own procedure, for DefaultHandler outside a message
+    // to the control; null for our own classes.
+    WNDPROC FClassProc = nullptr;
+    // Messages to the subclassed window being handled now: inside one the
+    // subclass chain goes on, outside the control's own procedure is called.
+    int FSubclassDepth = 0;
     TWinControl* FParent = nullptr;
     std::vector<TWinControl*> FControls;
     RECT FBounds{};

@@ -1,5 +1,7 @@
 #include "ui/ExtCtrls.h"
 
+#include "ui/Description.h"
+
 void TBevel::CreateParams(TCreateParams& aParams)
 {
     TWinControl::CreateParams(aParams);
@@ -96,6 +98,14 @@ bool TImage::LoadBitmap(const char* aResourceName)
     if (HandleAllocated())
         InvalidateRect(Handle(), nullptr, TRUE);
     return true;
+}
+
+void TImage::ApplyDescription(TDescriptionContext& aContext, const TControlDescription& aRow)
+{
+    TWinControl::ApplyDescription(aContext, aRow);
+    if (aRow.Resource && LoadBitmap(aRow.Resource))
+        SetBounds(aContext.Scale(aRow.Left), aContext.Scale(aRow.Top), aContext.Scale(FPictureSize.cx),
+                  aContext.Scale(FPictureSize.cy));
 }
 
 void TImage::CreateParams(TCreateParams& aParams)

@@ -39,6 +39,8 @@ public:
     // Width and height of the picture; 0 x 0 without one.
     SIZE PictureSize() const noexcept { return FPictureSize; }
     TNotifyEvent OnClick;
+    // Resource: the picture, whose size the control takes when there is one.
+    void ApplyDescription(TDescriptionContext& aContext, const TControlDescription& aRow) override;
 
 protected:
     void CreateParams(TCreateParams& aParams) override;

@@ -1,26 +1,93 @@
 #include "ui/Forms.h"
 
+#include <functional>
 #include <vector>
 
 #include "core/Strings.h"
-#include "ui/Application.h"
-#include "ui/ComCtrls.h"
-#include "ui/ExtCtrls.h"
+#include "ui/DisabledWindows.h"
 #include "ui/StdCtrls.h"
+
+namespace {
+// Constant-initialised: set by the application object's constructor.
+TFormHost* gFormHost = nullptr;
+
+// Raises when no application object runs the program: a form without one
+// would have no owner window and no message loop.
+TFormHost& Host()
+{
+    if (!gFormHost)
+        throw EInvalidOperation("Forms need the application object");
+    return *gFormHost;
+}
+
+bool IsMainForm(const TForm* aForm) noexcept
+{
+    return gFormHost && gFormHost->MainForm() == aForm;
+}
+
+// Builds the components of one description into a form: creates each (which
+// lets it take its row), puts the controls into their parents, then takes
+// the links to components described later.
+class TFormBuilder final : public TDescriptionContext {
+public:
+    explicit TFormBuilder(TForm& aForm) : FForm(aForm) {}
+
+    int Scale(int aValue) const noexcept override { return FForm.Scale(aValue); }
+    TComponent* Find(const TComponentRef& aRef) override
+    {
+        if (aRef.Field().Get)
+            return aRef.Field().Get(FForm);
+        return aRef ? FForm.FindComponent(aRef.Name()) : nullptr;
+    }
+    void SetDefaultButton(TButton* aButton) override { FForm.DefaultButton = aButton; }
+    void SetCancelButton(TButton* aButton) override { FForm.CancelButton = aButton; }
+    TWinControl* Control(const TComponentRef& aRef, const TControlDescription& aRow, const char* aRole) override
+    {
+        if (auto* control = dynamic_cast<TWinControl*>(Find(aRef)))
+            return control;
+        throw EInvalidOperation(std::string(aRole) + " of '" + aRow.ComponentName() + "' not found");
+    }
+    void AfterAll(std::function<void()> aStep) override { FLater.push_back(std::move(aStep)); }
+
+    void Build(const TControlDescription* aRows, size_t aCount)
+    {
+        for (size_t i = 0; i < aCount; ++i)
+            Create(aRows[i]);
+        for (const auto& step : FLater)
+            step();
+    }
+
+private:
+    void Create(const TControlDescription& aRow)
+    {
+        TCreateComponent create = aRow.Name.Field().Create;
+        if (create && aRow.Kind)
+            RaiseRowError(aRow, "has both a field and a kind");
+        if (!create)
+            create = aRow.Kind.Create;
+        if (!create)
+            RaiseRowError(aRow, "has neither a field nor a kind");
+        // A non-visual component has no place; a tool button goes into its
+        // bar by itself.
+        if (auto* control = dynamic_cast<TWinControl*>(create(FForm, *this, aRow)))
+            control->SetParent(aRow.Parent ? Control(aRow.Parent, aRow, "Parent") : &FForm);
+    }
+
+    TForm& FForm;
+    std::vector<std::function<void()>> FLater;
+};
+} // namespace
+
+void SetFormHost(TFormHost* aHost) noexcept
+{
+    gFormHost = aHost;
+}
 
 int ScreenPixelsPerInch()
 {
     WindowDc dc(nullptr);
     int dpi = dc ? GetDeviceCaps(dc.get(), LOGPIXELSY) : 96;
     return dpi > 0 ? dpi : 96;
-}
-
-TForm* ParentForm(TWinControl* aControl) noexcept
-{
-    for (TWinControl* c = aControl; c; c = c->Parent())
-        if (auto* form = dynamic_cast<TForm*>(c))
-            return form;
-    return nullptr;
 }
 
 TForm::TForm(TComponent* anOwner, int aPixelsPerInch)
@@ -34,7 +101,7 @@ TForm::~TForm()
     // The controls' windows go with the form's; the objects follow in
     // TComponent's destructor.
     if (HWND wnd = Handle()) {
-        if (GetActiveWindow() == wnd && Application.MainForm() != this)
+        if (GetActiveWindow() == wnd && !IsMainForm(this))
             if (HWND owner = GetWindow(wnd, GW_OWNER))
                 SetActiveWindow(owner);
     }
@@ -66,145 +133,8 @@ void TForm::Build(const TFormDescription& aDescription)
     CreateHandle();
     if (aDescription.OnCreate)
         OnCreate = aDescription.OnCreate.Make(*this);
-    std::vector<TComponent*> created;
-    for (size_t i = 0; i < aDescription.ControlCount; ++i)
-        created.push_back(CreateControl(aDescription.Controls[i]));
-    // Labels may name controls that come after them.
-    for (size_t i = 0; i < aDescription.ControlCount; ++i) {
-        const TControlDescription& d = aDescription.Controls[i];
-        if (auto* label = dynamic_cast<TLabel*>(created[i]); label && d.Link)
-            label->SetFocusControl(Resolve(d.Link, d, "Control"));
-    }
+    TFormBuilder(*this).Build(aDescription.Controls, aDescription.ControlCount);
     ApplyTabOrder();
-}
-
-namespace FormBinding {
-void RaiseNoEvent(const TControlDescription& aDescription, const char* anEvent)
-{
-    throw EInvalidOperation(std::string("Component '") + aDescription.Name + "' has no " + anEvent + " event");
-}
-} // namespace FormBinding
-
-TComponent* TForm::Find(const TComponentRef& aRef)
-{
-    if (aRef.Field.Get)
-        return aRef.Field.Get(*this);
-    return aRef.Name ? FindComponent(aRef.Name) : nullptr;
-}
-
-TWinControl* TForm::Resolve(const TComponentRef& aRef, const TControlDescription& aDescription, const char* aRole)
-{
-    if (auto* control = dynamic_cast<TWinControl*>(Find(aRef)))
-        return control;
-    throw EInvalidOperation(std::string(aRole) + " of '" + aDescription.Name + "' not found");
-}
-
-TComponent* TForm::CreateOfKind(const TControlDescription& d)
-{
-    using namespace FormBinding;
-    switch (d.Kind) {
-    case TControlKind::ckField: break;
-    case TControlKind::ckLabel: return NewComponent<TLabel>(*this, d);
-    case TControlKind::ckEdit: return NewComponent<TEdit>(*this, d);
-    case TControlKind::ckComboBox: return NewComponent<TComboBox>(*this, d);
-    case TControlKind::ckListBox: return NewComponent<TListBox>(*this, d);
-    case TControlKind::ckCheckBox: return NewComponent<TCheckBox>(*this, d);
-    case TControlKind::ckButton: return NewComponent<TButton>(*this, d);
-    case TControlKind::ckBevel: return NewComponent<TBevel>(*this, d);
-    case TControlKind::ckPanel: return NewComponent<TPanel>(*this, d);
-    case TControlKind::ckImage: return NewComponent<TImage>(*this, d);
-    case TControlKind::ckToolBar: return NewComponent<TToolBar>(*this, d);
-    case TControlKind::ckToolButton: return NewComponent<TToolButton>(*this, d);
-    case TControlKind::ckImageList: return NewComponent<TImageList>(*this, d);
-    case TControlKind::ckProgressBar: return NewComponent<TProgressBar>(*this, d);
-    }
-    throw EInvalidOperation(std::string("Component '") + d.Name + "' has neither a field nor a kind");
-}
-
-TComponent* TForm::CreateControl(const TControlDescription& d)
-{
-    if (d.Field.Create && d.Kind != TControlKind::ckField)
-        throw EInvalidOperation(std::string("Component '") + d.Name + "' has both a field and a kind");
-    // The link of a label or tool bar is a component, not a bitmap.
-    if (d.Resource && (d.Kind == TControlKind::ckLabel || d.Kind == TControlKind::ckToolBar))
-        throw EInvalidOperation(std::string("Component '") + d.Name + "' names its linked component in Link");
-    TComponent* component = d.Field.Create ? d.Field.Create(*this, d) : CreateOfKind(d);
-    component->Name = d.Name;
-
-    if (auto* images = dynamic_cast<TImageList*>(component)) {
-        if (d.Width > 0 && d.Height > 0)
-            images->SetSize(d.Width, d.Height);
-        // Magenta marks the transparent pixels of the program's glyphs.
-        if (d.Resource)
-            images->AddMaskedResource(d.Resource, RGB(255, 0, 255));
-        return images;
-    }
-    if (auto* button = dynamic_cast<TToolButton*>(component)) {
-        auto* bar = d.Parent ? dynamic_cast<TToolBar*>(Resolve(d.Parent, d, "Parent")) : nullptr;
-        if (!bar)
-            throw EInvalidOperation(std::string("Tool button '") + d.Name + "' needs a tool bar");
-        button->Caption = d.Text;
-        button->ImageIndex = d.ImageIndex;
-        button->Id = d.Id;
-        if (d.Width > 0 && d.Height > 0) {
-            bar->ButtonWidth = Scale(d.Width);
-            bar->ButtonHeight = Scale(d.Height);
-        }
-        bar->AddButton(button);
-        return button;
-    }
-    auto* control = dynamic_cast<TWinControl*>(component);
-    if (!control)
-        return component; // a non-visual component: nothing to lay out
-    if (d.Link && !dynamic_cast<TLabel*>(control) && !dynamic_cast<TToolBar*>(control))
-        throw EInvalidOperation(std::string("Component '") + d.Name + "' takes no link");
-
-    TWinControl* parent = d.Parent ? Resolve(d.Parent, d, "Parent") : this;
-    int width = d.Width, height = d.Height;
-    if (auto* list = dynamic_cast<TCustomListControl*>(control); list && d.ItemHeight > 0)
-        list->ItemHeight = Scale(d.ItemHeight);
-    if (auto* combo = dynamic_cast<TComboBox*>(control); combo && (d.Options & coOwnerDraw))
-        combo->Style = TComboStyle::csOwnerDrawFixed;
-    if (auto* list = dynamic_cast<TListBox*>(control)) {
-        if (d.Options & coOwnerDraw)
-            list->Style = TListBoxStyle::lbOwnerDrawFixed;
-        if (d.Options & coIntegralHeight)
-            list->IntegralHeight = true;
-    }
-    if (auto* button = dynamic_cast<TButton*>(control)) {
-        button->Default = (d.Options & coDefault) != 0;
-        button->Cancel = (d.Options & coCancel) != 0;
-        button->ModalResult = d.ModalResult;
-        if (button->Default)
-            DefaultButton = button;
-        if (button->Cancel)
-            CancelButton = button;
-    }
-    if (auto* image = dynamic_cast<TImage*>(control)) {
-        // The control takes the size of its picture when there is one.
-        if (d.Resource && image->LoadBitmap(d.Resource)) {
-            width = image->PictureSize().cx;
-            height = image->PictureSize().cy;
-        }
-    }
-    if (auto* bar = dynamic_cast<TToolBar*>(control); bar && d.Link) {
-        auto* images = dynamic_cast<TImageList*>(Find(d.Link));
-        if (!images)
-            throw EInvalidOperation(std::string("Image list of '") + d.Name + "' not found");
-        bar->SetImages(images);
-    }
-    control->Id = d.Id;
-    control->TabOrder = d.TabOrder;
-    if (d.Options & coTabStop)
-        control->TabStop = true;
-    if (d.Options & coNoTabStop)
-        control->TabStop = false;
-    if (d.Options & coHidden)
-        control->SetVisible(false);
-    control->SetText(d.Text ? d.Text : "");
-    control->SetBounds(Scale(d.Left), Scale(d.Top), Scale(width), Scale(height));
-    control->SetParent(parent);
-    return control;
 }
 
 void TForm::CreateParams(TCreateParams& aParams)
@@ -221,7 +151,7 @@ void TForm::CreateParams(TCreateParams& aParams)
         aParams.ExStyle |= WS_EX_DLGMODALFRAME;
     // Tab moves into the children of panels and other containers.
     aParams.ExStyle |= WS_EX_CONTROLPARENT;
-    aParams.WndParent = Application.Handle();
+    aParams.WndParent = Host().OwnerWindow();
 }
 
 void TForm::DoCreate()
@@ -232,8 +162,7 @@ void TForm::DoCreate()
     } catch (...) {
         // Queued behind anything raised while the controls were made, so that
         // each is shown in the order raised.
-        Application.CaptureException();
-        Application.ShowPendingException();
+        Host().ShowCurrentException();
     }
 }
 
@@ -316,8 +245,8 @@ void TForm::Close()
         return;
     if (FModal)
         ModalResult = mrCancel;
-    else if (Application.MainForm() == this)
-        Application.Terminate();
+    else if (IsMainForm(this))
+        Host().Terminate();
     else
         Hide();
 }
@@ -339,11 +268,11 @@ int TForm::ShowModal()
             // A program that is ending ends the modal form too; the outer
             // loop sees the same flag.
             while (ModalResult == mrNone) {
-                if (Application.Terminated()) {
+                if (Host().Terminated()) {
                     ModalResult = mrCancel;
                     break;
                 }
-                Application.HandleMessage();
+                Host().HandleMessage();
             }
         } catch (...) {
             FModal = false;
@@ -408,8 +337,8 @@ LRESULT TForm::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE: Close(); return 0;
     case WM_DESTROY:
         // However the main form's window goes, the program ends with it.
-        if (Application.MainForm() == this)
-            Application.Terminate();
+        if (IsMainForm(this))
+            Host().Terminate();
         break;
     case WM_ACTIVATE:
         if (LOWORD(wParam) == WA_INACTIVE) {
@@ -448,8 +377,8 @@ LRESULT TForm::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
     case WM_SYSCOMMAND:
         // The main form minimises the program through the hidden window that
         // carries the taskbar entry.
-        if ((wParam & 0xFFF0) == SC_MINIMIZE && Application.MainForm() == this) {
-            Application.Minimize();
+        if ((wParam & 0xFFF0) == SC_MINIMIZE && IsMainForm(this)) {
+            Host().Minimize();
             return 0;
         }
         break;

@@ -2,115 +2,21 @@
 // Forms: top-level windows built from a description table, laid out in pixels
 // at 96 dpi and scaled, font included, by the screen's resolution / 96.
 #include <windows.h>
+#include <array>
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <type_traits>
 
 #include "core/Exceptions.h"
 #include "core/Handle.h"
 #include "ui/Controls.h"
+#include "ui/Description.h"
 
 class TButton;
 
-enum TModalResult : int {
-    mrNone = 0,
-    mrOk = IDOK,
-    mrCancel = IDCANCEL,
-    mrAbort = IDABORT,
-    mrRetry = IDRETRY,
-    mrIgnore = IDIGNORE,
-    mrYes = IDYES,
-    mrNo = IDNO,
-};
-
 enum class TBorderStyle { bsSizeable, bsDialog };
 enum class TPosition { poDesigned, poScreenCenter };
-
-enum class TControlKind {
-    ckField, // the class of the form's member named by Field
-    ckLabel,
-    ckEdit,
-    ckComboBox,
-    ckListBox,
-    ckCheckBox,
-    ckButton,
-    ckBevel,
-    ckPanel,
-    ckImage,
-    ckToolBar,
-    ckToolButton,
-    ckImageList,
-    ckProgressBar,
-};
-
-enum TControlOption : unsigned {
-    coDefault = 0x01, // the form's default button (Enter)
-    coCancel = 0x02,  // the form's cancel button (Esc)
-    coHidden = 0x04,
-    coTabStop = 0x08,        // Tab stops here although the kind normally takes no focus
-    coNoTabStop = 0x10,      // Tab skips a control that normally takes the focus
-    coOwnerDraw = 0x20,      // a list or combo box whose items the program draws
-    coIntegralHeight = 0x40, // a list box's height rounded down to whole items
-};
-
-class TForm;
-struct TControlDescription;
-
-// A member of a form class that holds a component, as a description names it
-// (made by FieldOf): creating the component stores it there.
-struct TFieldBinding {
-    // Creates the component (of the member's class) and stores it in the member.
-    TComponent* (*Create)(TForm& aForm, const TControlDescription& aDescription) = nullptr;
-    // The member's value.
-    TComponent* (*Get)(TForm& aForm) = nullptr;
-};
-
-// A method of a form class bound as an event handler (made by HandlerOf).
-struct TEventBinding {
-    TNotifyEvent (*Make)(TForm& aForm) = nullptr;
-    explicit constexpr operator bool() const noexcept { return Make != nullptr; }
-};
-
-// Another component of the same description: its form member, or its name
-// where it has no member.
-struct TComponentRef {
-    constexpr TComponentRef() = default;
-    constexpr TComponentRef(const char* aName) : Name(aName) {}
-    constexpr TComponentRef(const TFieldBinding& aField) : Field(aField) {}
-    explicit constexpr operator bool() const noexcept { return Name || Field.Get; }
-    const char* Name = nullptr;
-    TFieldBinding Field{};
-};
-
-// One component of a form: a control, or a non-visual component when its
-// class is not a control. Positions and sizes are pixels at 96 dpi, relative
-// to the parent's client area.
-struct TControlDescription {
-    // The class to create: ckField takes the class of Field's member.
-    TControlKind Kind = TControlKind::ckField;
-    const char* Name = "";
-    // The form's member that receives the component; none for Kind's class.
-    TFieldBinding Field{};
-    TComponentRef Parent{}; // none: the form
-    int Id = 0;
-    int Left = 0, Top = 0, Width = 0, Height = 0;
-    const char* Text = "";
-    int TabOrder = -1;
-    unsigned Options = 0;
-    // Bitmap resource of an image or an image list.
-    const char* Resource = nullptr;
-    // For a label, the control its accelerator focuses; for a tool bar, its
-    // image list.
-    TComponentRef Link{};
-    int ImageIndex = -1;
-    int ItemHeight = 0;
-    int ModalResult = 0; // of a button: set into the form's ModalResult on a click
-    // Handlers bound to the component's events of these names; a component
-    // without such an event fails the form's Build.
-    TEventBinding OnClick{};
-    TEventBinding OnChange{};
-    TEventBinding OnDblClick{};
-};
 
 struct TFormDescription {
     const char* ClassName;
@@ -129,6 +35,32 @@ struct TFormDescription {
 
 // The resolution of the screen, in pixels per inch.
 int ScreenPixelsPerInch();
+
+// The program around the forms, as they use it. The application object
+// (ui/Application.h), which sits above the forms, installs itself here.
+class TFormHost {
+public:
+    // The window that owns the forms' windows.
+    virtual HWND OwnerWindow() = 0;
+    // The form whose closing ends the program, or null.
+    virtual TForm* MainForm() const noexcept = 0;
+    // Asks the program's message loop to end.
+    virtual void Terminate() noexcept = 0;
+    virtual bool Terminated() const noexcept = 0;
+    // Waits for one message and handles it: a modal form's loop.
+    virtual void HandleMessage() = 0;
+    // Minimises the program to its taskbar entry.
+    virtual void Minimize() = 0;
+    // Called inside a catch block: shows the exception being handled, after
+    // the ones stored before it.
+    virtual void ShowCurrentException() = 0;
+
+protected:
+    ~TFormHost() = default;
+};
+
+// Installs the host of every form (null: none).
+void SetFormHost(TFormHost* aHost) noexcept;
 
 class TForm : public TWinControl {
 public:
@@ -192,13 +124,11 @@ protected:
     void ChildFocused(TWinControl* aControl) override;
     // Clears the links to owned controls that are destroyed.
     void Notification(TComponent* aComponent, TOperation anOperation) override;
+    // A button's modal result ends here.
+    void RequestModalResult(int aResult) override { ModalResult = aResult; }
 
 private:
     void MoveFocus(WPARAM wParam, LPARAM lParam);
-    TComponent* CreateControl(const TControlDescription& aDescription);
-    TComponent* CreateOfKind(const TControlDescription& aDescription);
-    TComponent* Find(const TComponentRef& aRef);
-    TWinControl* Resolve(const TComponentRef& aRef, const TControlDescription& aDescription, const char* aRole);
     void Center();
     void FocusFirstControl();
 
@@ -212,9 +142,6 @@ private:
     HWND FLastFocus = nullptr;
 };
 
-// The form a control sits on, or null.
-TForm* ParentForm(TWinControl* aControl) noexcept;
-
 namespace FormBinding {
 // The form as the class a description was written for.
 template <typename TF>
@@ -225,36 +152,79 @@ TF& FormAs(TForm& aForm)
     throw EInvalidOperation("Form '" + aForm.Name + "' is built from the description of another form class");
 }
 
-[[noreturn]] void RaiseNoEvent(const TControlDescription& aDescription, const char* anEvent);
-
 inline void BindEvent(TNotifyEvent& aSlot, TEventBinding aHandler, TForm& aForm)
 {
     if (aHandler)
         aSlot = aHandler.Make(aForm);
 }
 
-// Creates a component of class TC owned by the form, with the description's
-// handlers bound to its events of the same names.
+// Creates a component of class TC owned by the form, named as the row says,
+// with the row's handlers bound to its events of the same names.
 template <typename TC>
-TC* NewComponent(TForm& aForm, const TControlDescription& aDescription)
+TC* NewComponent(TForm& aForm, const TControlDescription& aRow)
 {
     static_assert(std::is_base_of_v<TComponent, TC>, "a form's members hold components");
     auto* component = new TC(&aForm);
-    const TControlDescription& d = aDescription;
+    component->Name = aRow.ComponentName();
     if constexpr (requires { component->OnClick = TNotifyEvent(); })
-        BindEvent(component->OnClick, d.OnClick, aForm);
-    else if (d.OnClick)
-        RaiseNoEvent(d, "OnClick");
+        BindEvent(component->OnClick, aRow.OnClick, aForm);
+    else if (aRow.OnClick)
+        RaiseRowError(aRow, "has no OnClick event");
     if constexpr (requires { component->OnChange = TNotifyEvent(); })
-        BindEvent(component->OnChange, d.OnChange, aForm);
-    else if (d.OnChange)
-        RaiseNoEvent(d, "OnChange");
+        BindEvent(component->OnChange, aRow.OnChange, aForm);
+    else if (aRow.OnChange)
+        RaiseRowError(aRow, "has no OnChange event");
     if constexpr (requires { component->OnDblClick = TNotifyEvent(); })
-        BindEvent(component->OnDblClick, d.OnDblClick, aForm);
-    else if (d.OnDblClick)
-        RaiseNoEvent(d, "OnDblClick");
+        BindEvent(component->OnDblClick, aRow.OnDblClick, aForm);
+    else if (aRow.OnDblClick)
+        RaiseRowError(aRow, "has no OnDblClick event");
     return component;
 }
+
+// Lets the component take its row; a class without ApplyDescription (a
+// non-visual component of another layer) has no knobs to take.
+template <typename TC>
+void ApplyRow(TC& aComponent, TDescriptionContext& aContext, const TControlDescription& aRow)
+{
+    if constexpr (requires { aComponent.ApplyDescription(aContext, aRow); })
+        aComponent.ApplyDescription(aContext, aRow);
+}
+
+// The name of the member aMember points to, read from the compiler's
+// signature of this function ("... [with auto aMember = &TfKLPInst::bOK;
+// ...]", as GCC and Clang print it): one spelling gives the member and its
+// name, so that a row cannot name one member and bind another.
+template <auto aMember>
+consteval std::string_view MemberSpelling()
+{
+    std::string_view signature = __PRETTY_FUNCTION__;
+    std::string_view key = "aMember = ";
+    size_t start = signature.find(key) + key.size();
+    std::string_view pointer = signature.substr(start, signature.find_first_of(";]", start) - start);
+    return pointer.substr(pointer.rfind("::") + 2);
+}
+
+consteval bool IsIdentifier(std::string_view aText)
+{
+    if (aText.empty() || (aText[0] >= '0' && aText[0] <= '9'))
+        return false;
+    for (char c : aText)
+        if (!(c == '_' || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+            return false;
+    return true;
+}
+
+template <auto aMember>
+struct TMemberName {
+    static constexpr std::string_view Spelling = MemberSpelling<aMember>();
+    static_assert(IsIdentifier(Spelling), "the compiler spells member pointers in a way not understood here");
+    static constexpr std::array<char, Spelling.size() + 1> Text = [] {
+        std::array<char, Spelling.size() + 1> text{};
+        for (size_t i = 0; i < Spelling.size(); ++i)
+            text[i] = Spelling[i];
+        return text;
+    }();
+};
 
 template <auto aMember>
 struct TField;
@@ -262,15 +232,24 @@ struct TField;
 template <typename TF, typename TC, TC* TF::*aMember>
 struct TField<aMember> {
     static_assert(std::is_base_of_v<TForm, TF>, "a field belongs to a form class");
-    static TComponent* Create(TForm& aForm, const TControlDescription& aDescription)
+    static TComponent* Create(TForm& aForm, TDescriptionContext& aContext, const TControlDescription& aRow)
     {
         TF& form = FormAs<TF>(aForm);
-        TC* component = NewComponent<TC>(aForm, aDescription);
+        TC* component = NewComponent<TC>(aForm, aRow);
         form.*aMember = component;
+        ApplyRow(*component, aContext, aRow);
         return component;
     }
     static TComponent* Get(TForm& aForm) { return FormAs<TF>(aForm).*aMember; }
 };
+
+template <typename TC>
+TComponent* CreateOfKind(TForm& aForm, TDescriptionContext& aContext, const TControlDescription& aRow)
+{
+    TC* component = NewComponent<TC>(aForm, aRow);
+    ApplyRow(*component, aContext, aRow);
+    return component;
+}
 
 template <auto aMethod>
 struct THandler;
@@ -287,9 +266,14 @@ struct THandler<aMethod> {
 } // namespace FormBinding
 
 // The form member that receives a component: FieldOf<&TfMyForm::bOK>. The
-// member's class is the class created.
+// member's class is the class created, and its name the component's name.
 template <auto aMember>
-inline constexpr TFieldBinding FieldOf{&FormBinding::TField<aMember>::Create, &FormBinding::TField<aMember>::Get};
+inline constexpr TFieldBinding FieldOf{FormBinding::TMemberName<aMember>::Text.data(),
+                                       &FormBinding::TField<aMember>::Create, &FormBinding::TField<aMember>::Get};
+
+// The class of a component without a form member: KindOf<TLabel>.
+template <typename TC>
+inline constexpr TComponentKind KindOf{&FormBinding::CreateOfKind<TC>};
 
 // A form method bound as a handler: HandlerOf<&TfMyForm::bOKClick>.
 template <auto aMethod>

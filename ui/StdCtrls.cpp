@@ -4,7 +4,7 @@
 
 #include "core/Exceptions.h"
 #include "core/Handle.h"
-#include "ui/Forms.h"
+#include "ui/Description.h"
 
 namespace {
 const TListMessages kListBoxMessages = {
@@ -112,6 +112,17 @@ void TLabel::Notification(TComponent* aComponent, TOperation anOperation)
     TWinControl::Notification(aComponent, anOperation);
     if (anOperation == TOperation::opRemove && aComponent == FFocusControl)
         FFocusControl = nullptr;
+}
+
+void TLabel::ApplyDescription(TDescriptionContext& aContext, const TControlDescription& aRow)
+{
+    // A bitmap resource was once how a label named its control.
+    if (aRow.Resource)
+        RaiseRowError(aRow, "names its linked component in Link");
+    ApplyWindowRow(aContext, aRow);
+    // The control may come after the label in the description.
+    if (aRow.Link)
+        aContext.AfterAll([this, &aContext, &aRow] { SetFocusControl(aContext.Control(aRow.Link, aRow, "Control")); });
 }
 
 char TLabel::Accelerator() const
@@ -234,10 +245,21 @@ void TButton::Click()
     // The result is set before the handler runs, so that a handler (an OK
     // that asks first) can take it back and keep the form open.
     if (ModalResult != mrNone)
-        if (TForm* form = ParentForm(this))
-            form->ModalResult = ModalResult;
+        RequestModalResult(ModalResult);
     if (OnClick)
         OnClick(this);
+}
+
+void TButton::ApplyDescription(TDescriptionContext& aContext, const TControlDescription& aRow)
+{
+    TWinControl::ApplyDescription(aContext, aRow);
+    Default = (aRow.Options & coDefault) != 0;
+    Cancel = (aRow.Options & coCancel) != 0;
+    ModalResult = aRow.ModalResult;
+    if (Default)
+        aContext.SetDefaultButton(this);
+    if (Cancel)
+        aContext.SetCancelButton(this);
 }
 
 TCustomListControl::TCustomListControl(TComponent* anOwner, const TListMessages& aMessages)
@@ -264,6 +286,13 @@ void TCustomListControl::HandleCreated()
     // creation, before it was bound: set the height now.
     if (ItemHeight > 0)
         SendMessageA(Handle(), FMessages.SetItemHeight, 0, ItemHeight);
+}
+
+void TCustomListControl::ApplyDescription(TDescriptionContext& aContext, const TControlDescription& aRow)
+{
+    TWinControl::ApplyDescription(aContext, aRow);
+    if (aRow.ItemHeight > 0)
+        ItemHeight = aContext.Scale(aRow.ItemHeight);
 }
 
 int TCustomListControl::AddItem(const std::string& anItem, TItemData aData)
@@ -444,6 +473,13 @@ void TComboBox::CreateParams(TCreateParams& aParams)
         aParams.Style |= CBS_SORT;
 }
 
+void TComboBox::ApplyDescription(TDescriptionContext& aContext, const TControlDescription& aRow)
+{
+    TCustomListControl::ApplyDescription(aContext, aRow);
+    if (aRow.Options & coOwnerDraw)
+        Style = TComboStyle::csOwnerDrawFixed;
+}
+
 int TComboBox::WindowHeight(int aHeight) const
 {
     // The window's height given at creation includes the dropped-down list.
@@ -489,6 +525,15 @@ bool TComboBox::CNCommand(WORD aCode, WORD)
 
 TListBox::TListBox(TComponent* anOwner) : TCustomListControl(anOwner, kListBoxMessages)
 {
+}
+
+void TListBox::ApplyDescription(TDescriptionContext& aContext, const TControlDescription& aRow)
+{
+    TCustomListControl::ApplyDescription(aContext, aRow);
+    if (aRow.Options & coOwnerDraw)
+        Style = TListBoxStyle::lbOwnerDrawFixed;
+    if (aRow.Options & coIntegralHeight)
+        IntegralHeight = true;
 }
 
 void TListBox::CreateParams(TCreateParams& aParams)

@@ -19,6 +19,8 @@ public:
     void SetFocusControl(TWinControl* aControl);
     // The accelerator letter (after "&") in upper case, or 0.
     char Accelerator() const;
+    // Link: the focus control, taken once every component exists.
+    void ApplyDescription(TDescriptionContext& aContext, const TControlDescription& aRow) override;
 
 protected:
     void CreateParams(TCreateParams& aParams) override;
@@ -68,6 +70,9 @@ public:
     TNotifyEvent OnClick;
     // Runs the click as a user's click would.
     virtual void Click();
+    // coDefault, coCancel and ModalResult; a default or cancel button
+    // becomes the form's.
+    void ApplyDescription(TDescriptionContext& aContext, const TControlDescription& aRow) override;
 
 protected:
     void CreateParams(TCreateParams& aParams) override;
@@ -147,6 +152,8 @@ public:
     bool Updating() const noexcept { return FUpdateCount > 0; }
 
     bool WantsReturn() const override { return WantReturns; }
+    // ItemHeight, scaled by the form.
+    void ApplyDescription(TDescriptionContext& aContext, const TControlDescription& aRow) override;
 
     TDrawItemEvent OnDrawItem;
     TKeyEvent OnKeyDown;
@@ -191,6 +198,8 @@ public:
     explicit TComboBox(TComponent* anOwner);
     TComboStyle Style = TComboStyle::csDropDown;
     int DropDownCount = 8;
+    // coOwnerDraw.
+    void ApplyDescription(TDescriptionContext& aContext, const TControlDescription& aRow) override;
 
     TNotifyEvent OnChange;
 
@@ -212,6 +221,8 @@ public:
     TListBoxStyle Style = TListBoxStyle::lbStandard;
     // Height rounded down to whole items; false keeps the height given.
     bool IntegralHeight = false;
+    // coOwnerDraw and coIntegralHeight.
+    void ApplyDescription(TDescriptionContext& aContext, const TControlDescription& aRow) override;
 
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;

@@ -29,9 +29,9 @@ public:
 
 // clang-format off
 const TControlDescription kHostControls[] = {
-    {.Name = "Drives", .Field = FieldOf<&TDriveHost::Drives>, .Id = 100, .Left = 8, .Top = 8, .Width = 185,
+    {.Name = FieldOf<&TDriveHost::Drives>, .Id = 100, .Left = 8, .Top = 8, .Width = 185,
      .Height = 19, .TabOrder = 0},
-    {.Name = "Dirs", .Field = FieldOf<&TDriveHost::Dirs>, .Id = 101, .Left = 8, .Top = 32, .Width = 185,
+    {.Name = FieldOf<&TDriveHost::Dirs>, .Id = 101, .Left = 8, .Top = 32, .Width = 185,
      .Height = 100, .TabOrder = 1},
 };
 const TFormDescription kHost = {

@@ -4,6 +4,7 @@
 
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/Exceptions.h"
@@ -53,15 +54,15 @@ using F = TBindingForm;
 
 // clang-format off
 const TControlDescription kControls[] = {
-    {.Name = "EditLabel", .Field = FieldOf<&F::EditLabel>, .Left = 8, .Top = 8, .Width = 60, .Height = 13,
+    {.Name = FieldOf<&F::EditLabel>, .Left = 8, .Top = 8, .Width = 60, .Height = 13,
      .Text = "&Name:", .Link = FieldOf<&F::Edit>},
-    {.Name = "Edit", .Field = FieldOf<&F::Edit>, .Id = 301, .Left = 8, .Top = 24, .Width = 100, .Height = 21,
+    {.Name = FieldOf<&F::Edit>, .Id = 301, .Left = 8, .Top = 24, .Width = 100, .Height = 21,
      .TabOrder = 0, .OnChange = HandlerOf<&F::EditChange>},
-    {.Name = "List", .Field = FieldOf<&F::List>, .Id = 302, .Left = 8, .Top = 50, .Width = 100, .Height = 60,
+    {.Name = FieldOf<&F::List>, .Id = 302, .Left = 8, .Top = 50, .Width = 100, .Height = 60,
      .TabOrder = 1, .OnChange = HandlerOf<&F::ListChange>, .OnDblClick = HandlerOf<&F::ListDblClick>},
-    {.Name = "Button", .Field = FieldOf<&F::Button>, .Id = 303, .Left = 120, .Top = 24, .Width = 65, .Height = 25,
+    {.Name = FieldOf<&F::Button>, .Id = 303, .Left = 120, .Top = 24, .Width = 65, .Height = 25,
      .Text = "&Go", .TabOrder = 2, .OnClick = HandlerOf<&F::ButtonClick>},
-    {.Name = "Images", .Field = FieldOf<&F::Images>, .Width = 20, .Height = 20},
+    {.Name = FieldOf<&F::Images>, .Width = 20, .Height = 20},
 };
 // clang-format on
 
@@ -110,6 +111,18 @@ TEST(FormBinding, MembersReceiveTheComponentsOfTheirOwnClass)
     EXPECT_EQ(height, 20);
 }
 
+TEST(FormBinding, AMemberGivesTheComponentItsOwnName)
+{
+    // One spelling per row: the member's name is read from the member itself.
+    static_assert(std::string_view(FieldOf<&F::EditLabel>.Name) == "EditLabel");
+    static_assert(std::string_view(FieldOf<&TTestForm::ThrowButton>.Name) == "ThrowButton");
+    TTestForm form;
+    EXPECT_EQ(form.ThrowButton->Name, "ThrowButton");
+    EXPECT_EQ(form.FindComponent("ThrowButton"), form.ThrowButton);
+    // A component without a member keeps the name its row gives.
+    EXPECT_NE(form.FindComponent("Images"), nullptr);
+}
+
 TEST(FormBinding, HandlersRunOnTheirEvents)
 {
     TBindingForm form(Description(kControls, std::size(kControls)));
@@ -123,28 +136,26 @@ TEST(FormBinding, HandlersRunOnTheirEvents)
 
 TEST(FormBinding, MistakesTheCompilerCannotSeeFailTheBuild)
 {
-    using enum TControlKind;
-    const TControlDescription noEvent[] = {
-        {.Name = "Button", .Field = FieldOf<&F::Button>, .OnChange = HandlerOf<&F::EditChange>}};
-    const TControlDescription twoClasses[] = {{.Kind = ckEdit, .Name = "Edit", .Field = FieldOf<&F::Edit>}};
-    const TControlDescription oldLink[] = {{.Kind = ckLabel, .Name = "L", .Resource = "Edit"}};
-    const TControlDescription noParent[] = {{.Kind = ckEdit, .Name = "E", .Parent = "Panel"}};
-    const TControlDescription noTarget[] = {{.Kind = ckLabel, .Name = "L", .Link = "Nowhere"}};
-    const TControlDescription unlinkable[] = {{.Kind = ckEdit, .Name = "E", .Link = "E"}};
     struct Row {
-        const TControlDescription* Controls;
+        TControlDescription Control;
         const char* Expected;
     };
     const Row rows[] = {
-        {noEvent, "Component 'Button' has no OnChange event"},
-        {twoClasses, "Component 'Edit' has both a field and a kind"},
-        {oldLink, "Component 'L' names its linked component in Link"},
-        {noParent, "Parent of 'E' not found"},
-        {noTarget, "Control of 'L' not found"},
-        {unlinkable, "Component 'E' takes no link"},
+        {{.Name = FieldOf<&F::Button>, .OnChange = HandlerOf<&F::EditChange>},
+         "Component 'Button' has no OnChange event"},
+        {{.Kind = KindOf<TEdit>, .Name = FieldOf<&F::Edit>}, "Component 'Edit' has both a field and a kind"},
+        {{.Name = "N"}, "Component 'N' has neither a field nor a kind"},
+        {{.Kind = KindOf<TLabel>, .Name = "L", .Resource = "Edit"}, "Component 'L' names its linked component in Link"},
+        {{.Kind = KindOf<TToolBar>, .Name = "T", .Resource = "FOLDER"},
+         "Component 'T' names its linked component in Link"},
+        {{.Kind = KindOf<TEdit>, .Name = "E", .Parent = "Panel"}, "Parent of 'E' not found"},
+        {{.Kind = KindOf<TLabel>, .Name = "L", .Link = "Nowhere"}, "Control of 'L' not found"},
+        {{.Kind = KindOf<TEdit>, .Name = "E", .Link = "E"}, "Component 'E' takes no link"},
+        {{.Kind = KindOf<TToolBar>, .Name = "T", .Link = "T"}, "Image list of 'T' not found"},
+        {{.Kind = KindOf<TToolButton>, .Name = "B"}, "Tool button 'B' needs a tool bar"},
     };
     for (const Row& row : rows)
-        EXPECT_EQ(BuildError<TBindingForm>(Description(row.Controls, 1)), row.Expected);
+        EXPECT_EQ(BuildError<TBindingForm>(Description(&row.Control, 1)), row.Expected);
     // A description written for one form class does not build another.
     EXPECT_EQ(BuildError<TOtherForm>(Description(kControls, std::size(kControls))),
               "Form '' is built from the description of another form class");

@@ -153,6 +153,20 @@ TEST(MessageLoop, ModalFormEndsWithTheModalResultOfItsButton)
     EXPECT_TRUE(errors.Shown.empty());
 }
 
+TEST(MessageLoop, AButtonInsideAPanelEndsTheModalForm)
+{
+    // The result goes up the parent chain to the form.
+    ErrorRecorder errors;
+    TTestForm dialog;
+    auto* retry = new TButton(&dialog);
+    retry->ModalResult = mrRetry;
+    retry->SetBounds(4, 36, 60, 20);
+    retry->SetParent(dialog.Panel);
+    PostClick(retry);
+    EXPECT_EQ(dialog.ShowModal(), mrRetry);
+    EXPECT_TRUE(errors.Shown.empty());
+}
+
 TEST(MessageLoop, ButtonHandlerCanTakeTheModalResultBack)
 {
     // A handler that declines once keeps the form open; the next click ends it.

@@ -3,37 +3,36 @@
 #include <iterator>
 
 namespace {
-using enum TControlKind;
 using F = TTestForm;
 
 // Creation order differs from the tab order on purpose. The image list has no
 // member and is found by its name.
 // clang-format off
 const TControlDescription kControls[] = {
-    {.Name = "Panel", .Field = FieldOf<&F::Panel>, .Id = tidPanel, .Left = 200, .Top = 8, .Width = 100, .Height = 60,
+    {.Name = FieldOf<&F::Panel>, .Id = tidPanel, .Left = 200, .Top = 8, .Width = 100, .Height = 60,
      .TabOrder = 0},
-    {.Name = "Image", .Field = FieldOf<&F::Image>, .Parent = FieldOf<&F::Panel>, .Id = tidImage, .Left = 4, .Top = 6,
+    {.Name = FieldOf<&F::Image>, .Parent = FieldOf<&F::Panel>, .Id = tidImage, .Left = 4, .Top = 6,
      .Width = 50, .Height = 30},
-    {.Name = "Edit", .Field = FieldOf<&F::Edit>, .Id = tidEdit, .Left = 8, .Top = 40, .Width = 100, .Height = 21,
+    {.Name = FieldOf<&F::Edit>, .Id = tidEdit, .Left = 8, .Top = 40, .Width = 100, .Height = 21,
      .Text = "edit", .TabOrder = 2},
-    {.Name = "Combo", .Field = FieldOf<&F::Combo>, .Id = tidCombo, .Left = 8, .Top = 8, .Width = 120, .Height = 21,
+    {.Name = FieldOf<&F::Combo>, .Id = tidCombo, .Left = 8, .Top = 8, .Width = 120, .Height = 21,
      .TabOrder = 1, .ItemHeight = 13},
-    {.Name = "Check", .Field = FieldOf<&F::Check>, .Id = tidCheck, .Left = 8, .Top = 70, .Width = 100, .Height = 17,
+    {.Name = FieldOf<&F::Check>, .Id = tidCheck, .Left = 8, .Top = 70, .Width = 100, .Height = 17,
      .Text = "C&heck", .TabOrder = 3},
-    {.Name = "List", .Field = FieldOf<&F::List>, .Id = tidList, .Left = 8, .Top = 100, .Width = 120, .Height = 60,
+    {.Name = FieldOf<&F::List>, .Id = tidList, .Left = 8, .Top = 100, .Width = 120, .Height = 60,
      .TabOrder = 4, .Options = coOwnerDraw, .ItemHeight = 17},
-    {.Kind = ckImageList, .Name = "Images", .Width = 16, .Height = 16},
-    {.Name = "Bar", .Field = FieldOf<&F::Bar>, .Id = tidBar, .Left = 140, .Top = 40, .Width = 31, .Height = 29,
+    {.Kind = KindOf<TImageList>, .Name = "Images", .Width = 16, .Height = 16},
+    {.Name = FieldOf<&F::Bar>, .Id = tidBar, .Left = 140, .Top = 40, .Width = 31, .Height = 29,
      .TabOrder = 5, .Link = "Images"},
-    {.Name = "Browse", .Field = FieldOf<&F::Browse>, .Parent = FieldOf<&F::Bar>, .Id = tidBrowse, .Width = 23,
+    {.Name = FieldOf<&F::Browse>, .Parent = FieldOf<&F::Bar>, .Id = tidBrowse, .Width = 23,
      .Height = 22, .ImageIndex = 0},
-    {.Name = "ListLabel", .Field = FieldOf<&F::ListLabel>, .Left = 8, .Top = 88, .Width = 60, .Height = 13,
+    {.Name = FieldOf<&F::ListLabel>, .Left = 8, .Top = 88, .Width = 60, .Height = 13,
      .Text = "&List:", .Link = FieldOf<&F::List>},
-    {.Name = "Throw", .Field = FieldOf<&F::ThrowButton>, .Id = tidThrow, .Left = 140, .Top = 100, .Width = 65,
+    {.Name = FieldOf<&F::ThrowButton>, .Id = tidThrow, .Left = 140, .Top = 100, .Width = 65,
      .Height = 25, .Text = "&Throw", .TabOrder = 8},
-    {.Name = "OK", .Field = FieldOf<&F::OK>, .Id = tidOK, .Left = 140, .Top = 130, .Width = 65, .Height = 25,
+    {.Name = FieldOf<&F::OK>, .Id = tidOK, .Left = 140, .Top = 130, .Width = 65, .Height = 25,
      .Text = "&Go", .TabOrder = 6, .Options = coDefault},
-    {.Name = "Cancel", .Field = FieldOf<&F::Cancel>, .Id = tidCancel, .Left = 220, .Top = 130, .Width = 65,
+    {.Name = FieldOf<&F::Cancel>, .Id = tidCancel, .Left = 220, .Top = 130, .Width = 65,
      .Height = 25, .Text = "&Stop", .TabOrder = 7, .Options = coCancel, .ModalResult = mrCancel},
 };
 
