@@ -111,8 +111,10 @@ int main(int argc, char** argv)
         // Every update a run makes in the window, handled here at once: the
         // bar and both captions for each whole percent.
         double start = Now();
-        for (uint64_t percent = 0; percent <= 100; ++percent) {
-            form.CabRead->OnProgress(form.CabRead, percent, 100);
+        for (int percent = 0; percent <= 100; ++percent) {
+            form.ProgressBar1->SetPosition(percent);
+            form.SetText(ProgressCaption(percent, "Kelpa editor installer"));
+            Application.SetTaskbarCaption(ProgressCaption(percent, Application.Title()));
             Application.ProcessMessages();
         }
         double updatesMs = Now() - start;
