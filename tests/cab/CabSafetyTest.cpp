@@ -114,6 +114,36 @@ TEST(CabSafety, TheSpaceOfReplacedFilesCounts)
         << message;
 }
 
+// A small file is written beside the one in use before the rename finds it
+// held; a large one is not written at all. Either way the message names it.
+TEST(CabSafety, AFileInUseIsNamedWhateverItsSize)
+{
+    TempDir dir;
+    for (size_t size : {size_t(100), size_t(2 * MiB)}) {
+        SCOPED_TRACE(size);
+        std::string cabinet = MakeCabinets(dir.Path(), {{"a.txt", "new a"}, {"Kelpa.EXE", NoiseBytes(size, 71)}}).at(0);
+        const std::string dest = dir.Path() + "out\\";
+        CreateDirectoryA(dest.c_str(), nullptr);
+        WriteFile(dest + "Kelpa.EXE", "the running editor");
+        StampYear(dest + "Kelpa.EXE", 2001);
+        const std::vector<std::string> before = TreeListing(dest);
+        {
+            FileHandle held(CreateFileA((dest + "Kelpa.EXE").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, 0, nullptr));
+            ASSERT_TRUE(held);
+            TSTCabReader reader(nullptr);
+            EXPECT_EQ(MessageOf([&] { reader.Extract(cabinet, dest); }),
+                      "The file " + dest +
+                          "Kelpa.EXE is in use by another program. Close the program that uses it and try again");
+        }
+        EXPECT_EQ(ReadFile(dest + "a.txt"), "new a");
+        std::vector<std::string> after = TreeListing(dest);
+        std::erase_if(after, [](const std::string& line) { return line.rfind("a.txt ", 0) == 0; });
+        EXPECT_EQ(after, before); // the file in use untouched, no temporary file
+        RemoveTree(dest);
+    }
+}
+
 TEST(CabSafety, TemporaryFilesOfAKilledRunAreRemovedByTheNext)
 {
     TempDir dir;
