@@ -13,13 +13,14 @@
 # into a start-up import. A DLL that cannot be loaded when first called raises
 # an exception at that call; these are DLLs every Windows has.
 #
-# dlltool makes the library, but GNU ld (2.40, i686) takes its members for an
-# ordinary import library: it drops the unreferenced jump stub of each
-# function together with the loading stub in the same section, and the
-# function's slot ends up zero. Moved out of the .idata$N sections into
-# .data$zdelay_<N>_<member> (sorted by name, so each DLL's name table and slot
-# table stay in member order: head, functions, tail), the members are left
-# alone and the slots keep their loading stubs.
+# dlltool makes the library, but GNU ld (2.40, i686) takes its members for
+# those of an ordinary import library (it knows them by their .idata$N
+# sections): calls go through each function's slot, so ld drops the function's
+# jump stub as unused, and with it the loading stub in the same section; the
+# slot ends up zero. Moved into .data$zdelay_<N>_<member> (the linker sorts
+# .data$ sections by name, so each DLL's name table and slot table keep the
+# member order: head, functions, tail), the members link as ordinary objects
+# and the slots keep their loading stubs.
 
 function(klp_delay_import dll)
     find_library(KLP_IMPORT_LIBRARY_${dll} NAMES lib${dll}.a REQUIRED)

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Checks that the release executable is reproducible: the sources are copied
 # into another folder (a long path with spaces), KLPInst.exe alone is built
-# there from scratch settings, and the result must equal the given executable
-# byte for byte. Both folders differ, and so do the times of the two builds.
-# The second tree is kept, so that later runs rebuild only what changed.
+# there (without tests, demo and benchmarks), and the result must equal the
+# given executable byte for byte. The folders of sources and build differ,
+# and so do the times of the two builds. The second tree is kept, so that
+# later runs rebuild only what changed.
 #   usage: check-reproducible.sh ARCH EXE [WORK_DIR]
 # WORK_DIR defaults to a folder beside EXE's build tree.
 set -euo pipefail
@@ -20,7 +21,7 @@ rm -rf "$source_copy"
 mkdir -p "$source_copy" "$build"
 if git -C "$root" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
     (cd "$root" && git ls-files -z --cached --others --exclude-standard |
-        while IFS= read -r -d '' f; do [ -e "$f" ] && printf '%s\0' "$f"; done |
+        while IFS= read -r -d '' f; do if [ -e "$f" ]; then printf '%s\0' "$f"; fi; done |
         tar --null -T - -cf -) | tar -C "$source_copy" -xf -
 else
     tar -C "$root" --exclude=./build --exclude='./build*' -cf - . | tar -C "$source_copy" -xf -
