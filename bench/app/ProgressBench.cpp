@@ -21,28 +21,11 @@
 #include <vector>
 
 #include "app/uKelpaInstall.h"
+#include "bench/BenchClock.h"
 #include "ui/Application.h"
 #include "ui/ComCtrls.h"
 
 namespace {
-
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 // Milliseconds of one extraction into a folder of its own, made for it:
 // emptying one folder for every run slowed later runs down under Wine.

@@ -36,15 +36,7 @@ TEST(CabSafety, AFailureInTheMiddleOfAFileLeavesEveryFileWholeAndNoTemporaryFile
 {
     TempDir kit;
     TempDir scratch;
-    TSmallVolume volume(8 * MiB);
-    for (const TFailureRow& row : FailureRows(true)) {
-        SCOPED_TRACE(row.Name);
-        if (row.Point == TFailurePoint::fpFullVolume && !volume.Ready()) {
-            std::printf("[ SKIPPED  ] %s: %s\n", row.Name, volume.NotReadyReason().c_str());
-            continue;
-        }
-        const std::string work = (volume.Ready() ? volume.Root() : scratch.Path()) + "run\\";
-        ASSERT_TRUE(CreateDirectoryA(work.c_str(), nullptr));
+    ForEachFailureRow(true, scratch.Path(), [&](const TFailureRow& row, const std::string& work) {
         TFailureRun run(row, kit.Path(), work + "Kelpa\\");
         TSTCabReader reader(nullptr);
         if (row.Point == TFailurePoint::fpCancelled)
@@ -54,26 +46,14 @@ TEST(CabSafety, AFailureInTheMiddleOfAFileLeavesEveryFileWholeAndNoTemporaryFile
             };
         EXPECT_EQ(MessageOf([&] { reader.Extract(run.Cabinet(), work + "Kelpa\\"); }), run.ExpectedMessage());
         run.ExpectOutcome();
-        RemoveTree(work);
-    }
+    });
 }
 
 TEST(CabSafety, WhatCannotWorkIsRefusedBeforeAnythingIsWritten)
 {
     TempDir kit;
     TempDir scratch;
-    for (const TRefusalRow& row : RefusalRows()) {
-        SCOPED_TRACE(row.Name);
-        std::unique_ptr<TSmallVolume> volume;
-        std::string parent = scratch.Path();
-        if (row.VolumeBytes) {
-            volume = std::make_unique<TSmallVolume>(row.VolumeBytes);
-            if (!volume->Ready()) {
-                std::printf("[ SKIPPED  ] %s: %s\n", row.Name, volume->NotReadyReason().c_str());
-                continue;
-            }
-            parent = volume->Root();
-        }
+    ForEachRefusalRow(scratch.Path(), [&](const TRefusalRow& row, const std::string& parent, TSmallVolume* volume) {
         TRefusalRun run(row, kit.Path(), parent + "Kelpa");
         if (row.ReadOnlyVolume)
             volume->MakeReadOnly();
@@ -81,7 +61,7 @@ TEST(CabSafety, WhatCannotWorkIsRefusedBeforeAnythingIsWritten)
         EXPECT_EQ(MessageOf([&] { reader.Extract(kit.Path() + run.Cabinet(), parent + "Kelpa"); }),
                   run.ExpectedMessage());
         run.ExpectNothingWritten();
-    }
+    });
 }
 
 // Files replaced one after the other each give back their old space once

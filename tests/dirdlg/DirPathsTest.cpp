@@ -166,7 +166,7 @@ protected:
         MakeDir(Tree.Path() + "sub\\deeper");
     }
     TempDir Tree;
-    CurrentDirGuard Guard;
+    CurrentDirectoryScope Guard;
     // The tree's path without drive and trailing backslash.
     std::string Dir() const { return WithoutDrive(NoSlash(Tree.Path())); }
 };
@@ -239,7 +239,7 @@ TEST_F(SplitEditPathTest, AFailedChangeRaisesAndStillRestoresTheDirectory)
 TEST(DirFiles, ChangesSearchesAndExpansionsReportTheSystemCode)
 {
     TempDir tree;
-    CurrentDirGuard guard;
+    CurrentDirectoryScope guard;
     int count = 0;
     const struct {
         const char* What;

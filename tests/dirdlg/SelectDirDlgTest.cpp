@@ -19,6 +19,7 @@
 #include "dirdlg/PathLabel.h"
 #include "dirdlg/SelectDirDlg.h"
 #include "dirdlg/SelectDirIds.h"
+#include "harness/SearchCounter.h"
 #include "tests/UiTestSupport.h"
 #include "tests/cab/CabTestSupport.h"
 #include "tests/dirdlg/ChooserTestSupport.h"
@@ -55,16 +56,6 @@ TStep Press(int anId)
 bool SamePath(const std::string& a, const std::string& b)
 {
     return lstrcmpiA(a.c_str(), b.c_str()) == 0;
-}
-
-// Counts the searches of one directory through the seam.
-std::string CountedDir;
-int Searches = 0;
-HANDLE WINAPI CountingFindFirstFile(LPCSTR aPattern, LPWIN32_FIND_DATAA aData)
-{
-    if (SamePath(ExtractFileDir(ExpandFileName(aPattern)), CountedDir))
-        ++Searches;
-    return FindFirstFileA(aPattern, aData);
 }
 
 std::string NoSlashAtEnd(std::string aPath)
@@ -284,12 +275,10 @@ TEST_F(Chooser, OpeningSearchesTheStartDirectoryOncePerList)
     for (const std::string& start : {Alpha() + "\\beta", Alpha()}) {
         SCOPED_TRACE(start);
         ASSERT_TRUE(SetCurrentDirectoryA(Root.Path().c_str()));
-        CountedDir = start;
-        Searches = 0;
-        DirSystem().FindFirstFileA = &CountingFindFirstFile;
+        TSearchCounter searches(start);
         std::string directory = start;
         Browse(directory, bdEditablePath, 0,
-               {OnChooser([&](TSelectDirDlg&) { EXPECT_EQ(2, Searches); }), Press(sdCancel)});
+               {OnChooser([&](TSelectDirDlg&) { EXPECT_EQ(2, searches.Count()); }), Press(sdCancel)});
     }
 }
 
