@@ -8,6 +8,7 @@
 #include "core/Strings.h"
 #include "dirdlg/DirFiles.h"
 #include "dirdlg/DirPaths.h"
+#include "dirdlg/PathLabel.h"
 #include "dirdlg/DirectoryListBox.h"
 #include "dirdlg/NameSort.h"
 
@@ -165,7 +166,8 @@ void TFileListBox::SetListedDir(const std::string& aDir)
 {
     if (SameText(aDir, FListedDir))
         return;
-    if (IsDirectory(FListedDir))
+    // A relative directory is taken relative to the one listed.
+    if (!IsFullPath(aDir) && IsDirectory(FListedDir))
         ChangeDirectory(FListedDir);
     ChangeDirectory(aDir);
     const std::string old = FListedDir;
@@ -256,7 +258,7 @@ void TFileListBox::FollowPath(const std::string& aText)
         return;
     TEditPath split = SplitEditPath(aText);
     if (FDirList)
-        FDirList->SetCurrentDir(aText);
+        FDirList->SetCurrentDir(aText, split);
     else
         SetListedDir(split.Drive ? Format("%c:", split.Drive) + split.DirPart : split.DirPart);
     if (HasWildcard(split.FilePart)) {
