@@ -240,12 +240,16 @@ TEST_F(InstallRun, TheRunDisablesTheInputsShowsItsProgressAndRunsOnce)
         bool CancelEnabled = false, BarShown = false, SecondClickAnswered = false, BrowseAnswered = false;
         std::string Caption, TaskbarCaption;
         std::atomic<int> Starts = 0;
+        uint64_t LastDone = 0;
         std::vector<int> Percents;
     } seen;
     TProgressProbe probe(Form, [&](uint64_t aDone, uint64_t, const std::function<void()>& aFormHandler) {
         aFormHandler();
         seen.Percents.push_back(Form.RunProgress().Percent());
-        if (aDone != 0 || ++seen.Starts > 1)
+        // A run starts at 0 and only grows; the reader may report 0 more than once.
+        bool starts = seen.Percents.size() == 1 || aDone < seen.LastDone;
+        seen.LastDone = aDone;
+        if (!starts || ++seen.Starts > 1)
             return;
         seen.Inputs = InputsEnabled(Form);
         seen.CancelEnabled = IsWindowEnabled(Form.bCancel->Handle());
