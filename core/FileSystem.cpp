@@ -63,20 +63,30 @@ bool NonDirectoryExists(const std::string& name)
     return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool TryCurrentDirectory(std::string& dir)
+namespace {
+// Runs a call that fills a buffer and returns the length written, 0 on
+// failure, or the size needed (terminator included) when the buffer is too
+// small; asks again at that size until the result fits.
+template <typename F>
+bool TryFillBuffer(std::string& out, F&& call)
 {
     std::vector<char> buffer(MAX_PATH);
     for (;;) {
-        DWORD n = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+        DWORD n = call(buffer.data(), static_cast<DWORD>(buffer.size()));
         if (n == 0)
             return false;
-        // A result that does not fit is the size needed, terminator included.
         if (n < buffer.size()) {
-            dir.assign(buffer.data(), n);
+            out.assign(buffer.data(), n);
             return true;
         }
         buffer.resize(n + 1);
     }
+}
+} // namespace
+
+bool TryCurrentDirectory(std::string& dir)
+{
+    return TryFillBuffer(dir, [](char* buffer, DWORD size) { return GetCurrentDirectoryA(size, buffer); });
 }
 
 bool TryFullPath(const std::string& name, std::string& full)
@@ -85,19 +95,10 @@ bool TryFullPath(const std::string& name, std::string& full)
         full.clear();
         return true;
     }
-    std::vector<char> buffer(MAX_PATH);
-    for (;;) {
+    return TryFillBuffer(full, [&](char* buffer, DWORD size) {
         char* filePart = nullptr;
-        DWORD n = GetFullPathNameA(name.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), &filePart);
-        if (n == 0)
-            return false;
-        // A result that does not fit is the size needed, terminator included.
-        if (n < buffer.size()) {
-            full.assign(buffer.data(), n);
-            return true;
-        }
-        buffer.resize(n + 1);
-    }
+        return GetFullPathNameA(name.c_str(), size, buffer, &filePart);
+    });
 }
 
 std::string ExpandFileName(const std::string& name)

@@ -24,6 +24,19 @@ size_t FindChar(const std::string& s, char ch, size_t from, UINT codePage) noexc
     return std::string::npos;
 }
 
+std::vector<std::string> SplitText(const std::string& s, char delimiter, UINT codePage)
+{
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (size_t end = FindChar(s, delimiter, 0, codePage); end != std::string::npos;
+         end = FindChar(s, delimiter, start, codePage)) {
+        parts.push_back(s.substr(start, end - start));
+        start = end + 1;
+    }
+    parts.push_back(s.substr(start));
+    return parts;
+}
+
 size_t LastDelimiter(const std::string& delimiters, const std::string& s, UINT codePage) noexcept
 {
     size_t found = 0;

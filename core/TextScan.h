@@ -1,10 +1,11 @@
 #pragma once
 // Scanning 8-bit text in an ANSI code page. A double-byte character is one
 // unit: its second byte is never taken for a delimiter, whatever it looks
-// like. None of these functions throws; positions past the end give "not
-// found" or false.
+// like. None of these functions throws (SplitText may run out of memory);
+// positions past the end give "not found" or false.
 #include <windows.h>
 #include <string>
+#include <vector>
 
 // True when s[index] begins a double-byte character that has its second byte.
 bool IsLeadByteAt(const std::string& s, size_t index, UINT codePage = CP_ACP) noexcept;
@@ -15,6 +16,10 @@ bool IsTrailByte(const std::string& s, size_t index, UINT codePage = CP_ACP) noe
 // Position of the first byte at or after from that is ch and not a trail
 // byte; npos when there is none. from must be a character boundary.
 size_t FindChar(const std::string& s, char ch, size_t from = 0, UINT codePage = CP_ACP) noexcept;
+
+// The parts of s between the delimiters that are not trail bytes, empty ones
+// included: "a;;b" gives "a", "", "b", and "" gives one empty part.
+std::vector<std::string> SplitText(const std::string& s, char delimiter, UINT codePage = CP_ACP);
 
 // 1-based position of the last byte of s that is one of delimiters and not a
 // trail byte; 0 when there is none.

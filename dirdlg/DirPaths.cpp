@@ -1,5 +1,7 @@
 #include "dirdlg/DirPaths.h"
 
+#include <algorithm>
+
 #include "core/Strings.h"
 #include "core/TextScan.h"
 #include "dirdlg/DirFiles.h"
@@ -93,16 +95,11 @@ bool IsPlainFullPath(const std::string& Text, UINT CodePage)
         if (server == std::string::npos || server == 2 || server + 1 >= root.size() || start >= Text.size())
             return false;
     }
-    for (size_t from = start + 1; from < Text.size();) {
-        size_t end = FindChar(Text, '\\', from, CodePage);
-        if (end == std::string::npos)
-            end = Text.size();
-        std::string name = Text.substr(from, end - from);
-        if (name.empty() || name == "." || name == "..")
-            return false;
-        from = end + 1;
-    }
-    return true;
+    std::vector<std::string> names = SplitText(Text.substr(start + 1), '\\', CodePage);
+    // The last name is empty after a final backslash.
+    auto empty = [](const std::string& aName) { return aName.empty(); };
+    auto dots = [](const std::string& aName) { return aName == "." || aName == ".."; };
+    return std::none_of(names.begin(), names.end() - 1, empty) && std::none_of(names.begin(), names.end(), dots);
 }
 
 // The parts of a plain full path of an existing directory, as the walk would

@@ -113,13 +113,7 @@ void TFileListBox::Refill()
     // search that fails leaves the list as it was.
     std::vector<TListItem> items;
     bool busy = false;
-    size_t start = 0;
-    while (start <= FMask.size()) {
-        size_t end = FMask.find(';', start);
-        if (end == std::string::npos)
-            end = FMask.size();
-        std::string pattern = FMask.substr(start, end - start);
-        start = end + 1;
+    for (const std::string& pattern : SplitText(FMask, ';')) {
         if (pattern.empty())
             continue;
         SearchDirectory(pattern, attrWord, [&](const WIN32_FIND_DATAA& anEntry) {
