@@ -57,18 +57,6 @@ bool AlreadyThere(int32_t anError)
     return anError == ERROR_FILE_EXISTS || anError == ERROR_ALREADY_EXISTS;
 }
 
-// The directory without its trailing backslash; empty for a root ("C:\", "\")
-// that needs no creating.
-std::string DirectoryToCreate(const std::string& aDirWithBackslash)
-{
-    std::string dir = aDirWithBackslash;
-    if (!dir.empty() && dir.back() == '\\')
-        dir.pop_back();
-    if (dir.empty() || dir.back() == ':' || dir.back() == '\\')
-        return std::string();
-    return dir;
-}
-
 } // namespace
 
 TSTCabReader::TSTCabReader(TComponent* anOwner) : TComponent(anOwner)
@@ -335,23 +323,9 @@ void TSTCabReader::ForceDirectories(const std::string& aDir)
 {
     if (aDir.empty() || aDir == FKnownDir)
         return;
-    // Innermost first: one call when the parent exists, which is the usual case.
-    std::vector<std::string> missing;
-    for (std::string dir = DirectoryToCreate(aDir); !dir.empty();) {
-        if (CreateDirectoryA(dir.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
-            break;
-        if (GetLastError() != ERROR_PATH_NOT_FOUND)
-            return; // not reported here: opening the file fails and says why
-        missing.push_back(dir);
-        std::string parent = DirectoryToCreate(ExtractFilePath(dir));
-        if (parent.size() >= dir.size())
-            return;
-        dir = parent;
-    }
-    for (auto it = missing.rbegin(); it != missing.rend(); ++it)
-        if (!CreateDirectoryA(it->c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
-            return;
-    FKnownDir = aDir;
+    // A failure is not reported here: opening the file fails and says why.
+    if (TryCreateDirectories(aDir))
+        FKnownDir = aDir;
 }
 
 // Opens the file to write for aFile.DstName: the destination itself when

@@ -295,7 +295,7 @@ void TApplication::ShowErrorBox(const std::string& aText)
         try {
             owner = Handle();
         } catch (...) {
-            owner = nullptr;
+            owner = nullptr; // no window to own it: the box is shown unowned
         }
     }
     HWND active = GetActiveWindow();

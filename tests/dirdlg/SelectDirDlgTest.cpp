@@ -5,6 +5,7 @@
 // GDI object left behind.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 #include "core/Exceptions.h"
@@ -280,6 +281,54 @@ TEST_F(Chooser, OpeningSearchesTheStartDirectoryOncePerList)
         Browse(directory, bdEditablePath, 0,
                {OnChooser([&](TSelectDirDlg&) { EXPECT_EQ(2, searches.Count()); }), Press(sdCancel)});
     }
+}
+
+// The moves a user makes take a few changes of directory and search each list
+// once: the lists never go back to the old drive on the way, and a full path
+// is not walked again to be taken apart.
+TEST_F(Chooser, ADrivePickOrAnOpenedLineChangesDirectoryAFewTimesAndSearchesEachListOnce)
+{
+    TTestDrive other(DRIVE_FIXED, "Other");
+    ASSERT_NE(0, other.Letter());
+    ASSERT_TRUE(CreateDirectoryA((other.Folder() + "sub").c_str(), nullptr));
+    InstallFakeDrives();
+    std::unique_ptr<TSelectDirDlg> dialog = NewSelectDirDlg(Alpha(), 0, 0, 96);
+    const char home = PathDriveLetter(Alpha());
+    auto openLine = [&](TDirLineKind aKind) {
+        for (int i = 0; i < dialog->DirList->Count(); ++i)
+            if (dialog->DirList->LineKind(i) == aKind) {
+                dialog->DirList->SetItemIndex(i);
+                dialog->DirList->OpenSelected();
+                return;
+            }
+        ADD_FAILURE() << "no such line";
+    };
+    struct {
+        const char* Move;
+        std::function<void()> Act;
+        int MaxChanges;
+    } const rows[] = {
+        {"pick the other drive", [&] { dialog->DriveList->SetSelectedDrive(other.Letter()); }, 4},
+        {"open a sub-directory", [&] { openLine(TDirLineKind::dlkClosed); }, 3},
+        {"open the root", [&] { dialog->DirList->SetItemIndex(0), dialog->DirList->OpenSelected(); }, 3},
+        {"pick the first drive again", [&] { dialog->DriveList->SetSelectedDrive(home); }, 4},
+        {"open a sub-directory there", [&] { openLine(TDirLineKind::dlkClosed); }, 3},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Move);
+        const std::string before = dialog->DirList->CurrentDir();
+        FakeDrives().Reset();
+        row.Act();
+        const std::string now = dialog->DirList->CurrentDir();
+        EXPECT_FALSE(SamePath(before, now)) << now;
+        EXPECT_TRUE(SamePath(now, dialog->FileList->ListedDir())) << dialog->FileList->ListedDir();
+        EXPECT_LE(FakeDrives().DirectoryChanges, row.MaxChanges);
+        // The directory list and the file list, once each, and nothing else.
+        EXPECT_EQ(2, FakeDrives().SearchesOf(now));
+        EXPECT_EQ(2u, FakeDrives().SearchedDirs.size());
+    }
+    dialog.reset();
+    EXPECT_TRUE(Errors.Shown.empty());
 }
 
 // Where the process is when the chooser is asked for.
