@@ -207,9 +207,10 @@ void TfKLPInst::ShowProgress(int aPercent)
 
 void TfKLPInst::EndProgress()
 {
-    ProgressBar1->SetVisible(false);
+    // Captions first: while a caption shows a percentage, the bar is there too.
     SetText(kMainForm.Caption);
     Application.SetTaskbarCaption("");
+    ProgressBar1->SetVisible(false);
 }
 
 void TfKLPInst::EndRun()

@@ -137,11 +137,15 @@ TEST_F(ResponsiveRun, TheWindowAnswersShowsItsProgressAndInstallsOnce)
             continue;
         }
         ++samples;
+        // The bar before the caption: the run's end restores the captions
+        // before it hides the bar, so a percentage read after the bar was
+        // seen means the bar belonged to the run.
+        bool barVisible = IsWindowVisible(bar);
         int percent = PercentIn(WindowText(Form), FormCaption);
         if (percent >= 0) {
             percents.insert(percent);
             taskbarPercents += PercentIn(TaskbarCaption(), L"Kelpa installer") >= 0;
-            barShown = barShown && IsWindowVisible(bar);
+            barShown = barShown && barVisible;
         }
         if (samples % 10 == 1)
             Click(Control(idOK));
