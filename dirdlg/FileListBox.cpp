@@ -51,11 +51,10 @@ TFileListBox::TFileListBox(TComponent* anOwner)
     : TListBox(anOwner), FExeGlyph(std::make_unique<TGlyph>("EXECUTABLE")),
       FFolderGlyph(std::make_unique<TGlyph>("CLOSEDFOLDER")), FUnknownGlyph(std::make_unique<TGlyph>("UNKNOWNFILE"))
 {
-    Style = TListBoxStyle::lbOwnerDrawFixed;
+    OwnerDraw = true;
     Sorted = true;
     SetBounds(0, 0, 145, 97);
     FListedDir = CurrentDirectory();
-    UpdateItemHeight();
 }
 
 TFileListBox::~TFileListBox() = default;
@@ -69,18 +68,7 @@ void TFileListBox::CreateParams(TCreateParams& aParams)
 void TFileListBox::HandleCreated()
 {
     TListBox::HandleCreated();
-    FCreated = true;
     Refill();
-}
-
-LRESULT TFileListBox::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
-{
-    LRESULT result = TListBox::WndProc(aMsg, wParam, lParam);
-    // The font given at creation measures the height anew unless the height
-    // was set explicitly; a later change of font always does.
-    if (aMsg == WM_SETFONT && (FCreated || ItemHeight == FMeasuredHeight))
-        UpdateItemHeight();
-    return result;
 }
 
 bool TFileListBox::CNCommand(WORD aCode, WORD anId)
@@ -91,33 +79,51 @@ bool TFileListBox::CNCommand(WORD aCode, WORD anId)
     return handled;
 }
 
-void TFileListBox::UpdateItemHeight()
+int TFileListBox::MeasureItemHeight() const
 {
     int height = FontLineHeight(WindowFont());
-    if (FShowGlyphs)
-        height = std::max(height, FExeGlyph->Height() + 1);
-    FMeasuredHeight = height;
-    SetItemHeight(height);
+    return FShowGlyphs ? std::max(height, FExeGlyph->Height() + 1) : height;
 }
 
 void TFileListBox::Refill()
 {
+    List(FListedDir, FMask, FFileType);
+}
+
+void TFileListBox::List(const std::string& aDir, const std::string& aMask, TFileType aFileType)
+{
+    // Without a window there are no lines: the settings alone change.
+    std::vector<TListItem> items;
+    if (HandleAllocated())
+        items = ReadEntries(aDir, aMask, aFileType);
+    FListedDir = aDir;
+    FMask = aMask;
+    FFileType = aFileType;
     if (!HandleAllocated())
         return;
-    const DWORD attrWord = FFileType & 0x3F;
-    const bool normal = (FFileType & FileAttr(ftNormal)) != 0;
-    ChangeDirectory(FListedDir);
+    {
+        TListUpdate update(*this);
+        Clear();
+        AppendItems(items);
+    }
+    Change();
+}
+
+std::vector<TListItem> TFileListBox::ReadEntries(const std::string& aDir, const std::string& aMask,
+                                                 TFileType aFileType) const
+{
+    const DWORD attrWord = aFileType & 0x3F;
+    const bool normal = (aFileType & FileAttr(ftNormal)) != 0;
+    ChangeDirectory(aDir);
     TCursorRestore cursor;
-    // The entries are read in full before the lines are touched, so that a
-    // search that fails leaves the list as it was.
     std::vector<TListItem> items;
     bool busy = false;
     size_t start = 0;
-    while (start <= FMask.size()) {
-        size_t end = FMask.find(';', start);
+    while (start <= aMask.size()) {
+        size_t end = aMask.find(';', start);
         if (end == std::string::npos)
-            end = FMask.size();
-        std::string pattern = FMask.substr(start, end - start);
+            end = aMask.size();
+        std::string pattern = aMask.substr(start, end - start);
         start = end + 1;
         if (pattern.empty())
             continue;
@@ -139,13 +145,7 @@ void TFileListBox::Refill()
     }
     // In the control's order, so that the lines go in without comparisons.
     SortByText(items, false);
-    {
-        TListUpdate update(*this);
-        Clear();
-        AppendLines([this](UINT aMsg, WPARAM wParam, LPARAM lParam) { return DefaultHandler(aMsg, wParam, lParam); },
-                    items);
-    }
-    Change();
+    return items;
 }
 
 void TFileListBox::Change()
@@ -168,42 +168,19 @@ void TFileListBox::SetListedDir(const std::string& aDir)
     if (IsDirectory(FListedDir))
         ChangeDirectory(FListedDir);
     ChangeDirectory(aDir);
-    const std::string old = FListedDir;
-    FListedDir = CurrentDirectory();
-    try {
-        Refill();
-    } catch (...) {
-        FListedDir = old;
-        throw;
-    }
+    List(CurrentDirectory(), FMask, FFileType);
 }
 
 void TFileListBox::SetMask(const std::string& aMask)
 {
-    if (aMask == FMask)
-        return;
-    const std::string old = FMask;
-    FMask = aMask;
-    try {
-        Refill();
-    } catch (...) {
-        FMask = old;
-        throw;
-    }
+    if (aMask != FMask)
+        List(FListedDir, aMask, FFileType);
 }
 
 void TFileListBox::SetFileType(TFileType aFileType)
 {
-    if (aFileType == FFileType)
-        return;
-    const TFileType old = FFileType;
-    FFileType = aFileType;
-    try {
-        Refill();
-    } catch (...) {
-        FFileType = old;
-        throw;
-    }
+    if (aFileType != FFileType)
+        List(FListedDir, FMask, aFileType);
 }
 
 void TFileListBox::SetShowGlyphs(bool aShow)
@@ -217,14 +194,28 @@ void TFileListBox::SetShowGlyphs(bool aShow)
         InvalidateRect(Handle(), nullptr, TRUE);
 }
 
+TDirectoryListBox* TFileListBox::DirList() const noexcept
+{
+    return FDirList;
+}
+
+void TFileListBox::SetDirList(TDirectoryListBox* aList)
+{
+    TDirectoryListBox* old = FDirList;
+    if (aList == old)
+        return;
+    FDirList.Set(aList);
+    if (old && old->FileList() == this)
+        old->SetFileList(nullptr);
+    if (aList)
+        aList->SetFileList(this);
+}
+
 void TFileListBox::SetFileEdit(TEdit* anEdit)
 {
-    if (FFileEdit && FFileEdit != anEdit)
-        RemoveFreeNotification(FFileEdit);
-    FFileEdit = anEdit;
+    FFileEdit.Set(anEdit);
     if (!anEdit)
         return;
-    FreeNotification(anEdit);
     std::string name = SelectedName();
     anEdit->SetText(name.empty() ? FMask : name);
 }
@@ -280,26 +271,6 @@ const TGlyph* TFileListBox::LineGlyph(int anIndex) const
 
 void TFileListBox::DrawItem(int anIndex, const RECT& aRect, HDC aDc, TOwnerDrawState aState)
 {
-    FillListItem(aDc, aRect, aState, FontColor);
-    int offset = 2;
-    const TGlyph* glyph = FShowGlyphs ? LineGlyph(anIndex) : nullptr;
-    if (glyph) {
-        glyph->Draw(aDc, aRect.left + 2, (aRect.top + aRect.bottom - glyph->Height()) / 2);
-        offset = glyph->Width() + 6;
-    }
-    std::string text = Item(anIndex);
-    TextOutA(aDc, aRect.left + offset, aRect.top, text.c_str(), static_cast<int>(text.size()));
-    if (aState.Focused)
-        DrawFocusRect(aDc, &aRect);
-}
-
-void TFileListBox::Notification(TComponent* aComponent, TOperation anOperation)
-{
-    TListBox::Notification(aComponent, anOperation);
-    if (anOperation != TOperation::opRemove)
-        return;
-    if (aComponent == FFileEdit)
-        FFileEdit = nullptr;
-    if (aComponent == FDirList)
-        FDirList = nullptr;
+    DrawGlyphItem(aDc, aRect, aState, FShowGlyphs ? LineGlyph(anIndex) : nullptr, Item(anIndex),
+                  {.GlyphLeft = 2, .EmptySlot = 0, .CentreText = false});
 }

@@ -29,15 +29,11 @@ const ListKind kKinds[] = {
 TCustomListControl* MakeList(TForm& aForm, const ListKind& aKind)
 {
     TCustomListControl* list = nullptr;
-    if (aKind.Combo) {
-        auto* combo = new TComboBox(&aForm);
-        combo->Style = TComboStyle::csOwnerDrawFixed;
-        list = combo;
-    } else {
-        auto* box = new TListBox(&aForm);
-        box->Style = TListBoxStyle::lbOwnerDrawFixed;
-        list = box;
-    }
+    if (aKind.Combo)
+        list = new TComboBox(&aForm);
+    else
+        list = new TListBox(&aForm);
+    list->OwnerDraw = true;
     list->Sorted = aKind.Sorted;
     list->SetBounds(8, 8, 120, 80);
     list->SetParent(&aForm);
