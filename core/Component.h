@@ -99,4 +99,19 @@ public:
     operator T*() const noexcept { return get(); }
     T* operator->() const noexcept { return get(); }
     void Set(T* aTarget) { Assign(aTarget); }
+    // Sets this link as one of a pair whose other half the target holds
+    // (read with aBack, written with aSetBack(target, holder or null)): the
+    // old target drops its half if it pointed at aHolder, the new one takes it.
+    template <class H, class Back, class SetBack>
+    void SetPaired(T* aTarget, H* aHolder, Back aBack, SetBack aSetBack)
+    {
+        T* old = get();
+        if (old == aTarget)
+            return;
+        Set(aTarget);
+        if (old && std::invoke(aBack, old) == aHolder)
+            std::invoke(aSetBack, old, nullptr);
+        if (aTarget)
+            std::invoke(aSetBack, aTarget, aHolder);
+    }
 };

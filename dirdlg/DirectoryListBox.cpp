@@ -348,14 +348,7 @@ TFileListBox* TDirectoryListBox::FileList() const noexcept
 
 void TDirectoryListBox::SetFileList(TFileListBox* aList)
 {
-    TFileListBox* old = FFileList;
-    if (aList == old)
-        return;
-    FFileList.Set(aList);
-    if (old && old->DirList() == this)
-        old->SetDirList(nullptr);
-    if (aList)
-        aList->SetDirList(this);
+    FFileList.SetPaired(aList, this, &TFileListBox::DirList, &TFileListBox::SetDirList);
 }
 
 void TDirectoryListBox::SetDirLabel(TLabel* aLabel)

@@ -133,14 +133,13 @@ TDirectoryListBox* TDriveComboBox::DirList() const noexcept
 
 void TDriveComboBox::SetDirList(TDirectoryListBox* aDirList)
 {
-    TDirectoryListBox* old = FDirList;
-    if (old == aDirList)
-        return;
-    FDirList.Set(aDirList);
-    if (old && old->DriveList() == this)
-        old->SetDriveList(nullptr, {});
-    if (aDirList)
-        aDirList->SetDriveList(this, [this](char aDrive) { SetSelectedDrive(aDrive); });
+    FDirList.SetPaired(
+        aDirList, this, &TDirectoryListBox::DriveList, [](TDirectoryListBox* aList, TDriveComboBox* aDrives) {
+            if (!aDrives)
+                aList->SetDriveList(nullptr, {});
+            else
+                aList->SetDriveList(aDrives, [aDrives](char aDrive) { aDrives->SetSelectedDrive(aDrive); });
+        });
 }
 
 void TDriveComboBox::Refill()

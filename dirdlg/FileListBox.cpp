@@ -201,14 +201,7 @@ TDirectoryListBox* TFileListBox::DirList() const noexcept
 
 void TFileListBox::SetDirList(TDirectoryListBox* aList)
 {
-    TDirectoryListBox* old = FDirList;
-    if (aList == old)
-        return;
-    FDirList.Set(aList);
-    if (old && old->FileList() == this)
-        old->SetFileList(nullptr);
-    if (aList)
-        aList->SetFileList(this);
+    FDirList.SetPaired(aList, this, &TDirectoryListBox::FileList, &TDirectoryListBox::SetFileList);
 }
 
 void TFileListBox::SetFileEdit(TEdit* anEdit)
