@@ -87,10 +87,10 @@ int TFileListBox::MeasureItemHeight() const
 
 void TFileListBox::Refill()
 {
-    List(FListedDir, FMask, FFileType);
+    ListEntries(FListedDir, FMask, FFileType);
 }
 
-void TFileListBox::List(const std::string& aDir, const std::string& aMask, TFileType aFileType)
+void TFileListBox::ListEntries(const std::string& aDir, const std::string& aMask, TFileType aFileType)
 {
     // Without a window there are no lines: the settings alone change.
     std::vector<TListItem> items;
@@ -168,19 +168,19 @@ void TFileListBox::SetListedDir(const std::string& aDir)
     if (IsDirectory(FListedDir))
         ChangeDirectory(FListedDir);
     ChangeDirectory(aDir);
-    List(CurrentDirectory(), FMask, FFileType);
+    ListEntries(CurrentDirectory(), FMask, FFileType);
 }
 
 void TFileListBox::SetMask(const std::string& aMask)
 {
     if (aMask != FMask)
-        List(FListedDir, aMask, FFileType);
+        ListEntries(FListedDir, aMask, FFileType);
 }
 
 void TFileListBox::SetFileType(TFileType aFileType)
 {
     if (aFileType != FFileType)
-        List(FListedDir, FMask, aFileType);
+        ListEntries(FListedDir, FMask, aFileType);
 }
 
 void TFileListBox::SetShowGlyphs(bool aShow)

@@ -82,7 +82,7 @@ private:
     // Reads the entries of aDir that match aMask and aFileType in full, and
     // only then makes them the list's settings and lines: a search that fails
     // changes nothing.
-    void List(const std::string& aDir, const std::string& aMask, TFileType aFileType);
+    void ListEntries(const std::string& aDir, const std::string& aMask, TFileType aFileType);
     // The entries in the list's order; makes aDir the current directory.
     std::vector<TListItem> ReadEntries(const std::string& aDir, const std::string& aMask, TFileType aFileType) const;
     void Change();
