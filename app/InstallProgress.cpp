@@ -8,12 +8,19 @@ void TInstallProgress::Reset() noexcept
 {
     FPercent.store(-1);
     FCancel.store(false);
+    FTold = -1;
+    FToldAt = 0;
 }
 
-bool TInstallProgress::Report(uint64_t aDone, uint64_t aTotal) noexcept
+bool TInstallProgress::Report(uint64_t aDone, uint64_t aTotal, uint64_t aNowMs) noexcept
 {
     int percent = ProgressPercent(aDone, aTotal);
-    return FPercent.exchange(percent, std::memory_order_relaxed) != percent;
+    FPercent.store(percent, std::memory_order_relaxed);
+    if (percent == FTold || (FTold >= 0 && aNowMs - FToldAt < MinReportIntervalMs))
+        return false;
+    FTold = percent;
+    FToldAt = aNowMs;
+    return true;
 }
 
 void TInstallProgress::CheckCancel() const

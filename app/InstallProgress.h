@@ -13,9 +13,13 @@ class TInstallProgress {
 public:
     // Before a run: no progress known, no cancel asked.
     void Reset() noexcept;
-    // From the unpacking thread: aDone of aTotal bytes are written. True when
-    // the whole percentage changed, which is when the window needs telling.
-    bool Report(uint64_t aDone, uint64_t aTotal) noexcept;
+    // From the unpacking thread, at aNowMs on a millisecond clock: aDone of
+    // aTotal bytes are written. True when the window needs telling: its whole
+    // percentage is not the one last told and the last telling lies
+    // MinReportIntervalMs back (or none was made yet). The window's updates
+    // cost milliseconds each; a handful a second show the progress as well.
+    bool Report(uint64_t aDone, uint64_t aTotal, uint64_t aNowMs) noexcept;
+    static constexpr uint64_t MinReportIntervalMs = 200;
     // 0 to 100, or -1 while no total is known.
     int Percent() const noexcept { return FPercent.load(std::memory_order_relaxed); }
 
@@ -28,6 +32,9 @@ public:
 private:
     std::atomic<int> FPercent{-1};
     std::atomic<bool> FCancel{false};
+    // Used by the unpacking thread alone (and Reset before it starts).
+    int FTold = -1;
+    uint64_t FToldAt = 0;
 };
 
 // The whole percentage aDone is of aTotal, at most 100; -1 for no total.

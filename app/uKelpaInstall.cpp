@@ -87,10 +87,11 @@ TfKLPInst::TfKLPInst(TComponent* anOwner, int aPixelsPerInch) : TForm(anOwner, a
     DesktopFolder = DesktopDirectory;
     Panel1->Color = RGB(255, 255, 255);
     // On the unpacking thread: a cancel asked for stops the run here, and
-    // the window hears of a new percentage by a posted message.
+    // the window hears of a new percentage by a posted message, a few times
+    // a second at most.
     CabRead->OnProgress = [this](TSTCabReader*, uint64_t aDone, uint64_t aTotal) {
         FProgress.CheckCancel();
-        if (FProgress.Report(aDone, aTotal))
+        if (FProgress.Report(aDone, aTotal, GetTickCount64()))
             PostMessageA(Handle(), WM_RUNPROGRESS, 0, 0);
     };
     DoCreate();

@@ -4,7 +4,8 @@
 // the machine hits all of them alike): the time runs from the call that
 // creates the process until a visible window with the caption exists; then
 // the process's peak working set and peak private memory are read and the
-// window is closed. Prints one line per run and the medians.
+// window is closed. Prints one line per run and the medians, with each
+// program's start-up as a multiple of the last program's.
 #include <windows.h>
 #include <psapi.h>
 #include <algorithm>
@@ -115,9 +116,17 @@ int main(int argc, char** argv)
                 return 1;
             std::printf("round %2d  %-40s %8.1f ms\n", round + 1, p.Caption.c_str(), p.Millis.back());
         }
-    std::printf("\n%-40s %12s %16s %16s\n", "program (median)", "start-up ms", "peak WS KiB", "peak private KiB");
-    for (const Program& p : programs)
-        std::printf("%-40s %12.1f %16.0f %16.0f\n", p.Caption.c_str(), Median(p.Millis), Median(p.PeakWorkingSetKiB),
-                    Median(p.PeakPrivateKiB));
+    // The ratio to the last program is taken within each round, where both
+    // met the same moment of the machine, and the median of those is shown.
+    std::printf("\n%-40s %12s %10s %16s %16s\n", "program (median)", "start-up ms", "ratio", "peak WS KiB",
+                "peak private KiB");
+    const Program& yardstick = programs.back();
+    for (const Program& p : programs) {
+        std::vector<double> ratios;
+        for (size_t i = 0; i < p.Millis.size() && i < yardstick.Millis.size(); ++i)
+            ratios.push_back(p.Millis[i] / yardstick.Millis[i]);
+        std::printf("%-40s %12.1f %10.2f %16.0f %16.0f\n", p.Caption.c_str(), Median(p.Millis), Median(ratios),
+                    Median(p.PeakWorkingSetKiB), Median(p.PeakPrivateKiB));
+    }
     return 0;
 }

@@ -222,33 +222,19 @@ bool CabFileStampAndReplace(INT_PTR aHandle, const char* aTempName, const char* 
     return replaced;
 }
 
-TCabExistingFile CabFileInspectExisting(const char* aFileName, DWORD& anAttrs, int32_t& anError)
+bool CabFileInUse(const char* aFileName)
 {
     const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    HANDLE h = CreateFileFn(aFileName, DELETE | FILE_WRITE_DATA | FILE_READ_ATTRIBUTES, share, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileFn(aFileName, DELETE | FILE_WRITE_DATA, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
     if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED)
-        h = CreateFileFn(aFileName, DELETE | FILE_READ_ATTRIBUTES, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        DWORD error = GetLastError();
-        switch (error) {
-        case ERROR_SHARING_VIOLATION:
-        case ERROR_LOCK_VIOLATION: return TCabExistingFile::cefInUse;
-        case ERROR_FILE_NOT_FOUND:
-        case ERROR_PATH_NOT_FOUND: return TCabExistingFile::cefGone;
-        default: StoreError(anError); return TCabExistingFile::cefFailed;
-        }
+        h = CreateFileFn(aFileName, DELETE, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        CloseHandle(h);
+        return false;
     }
-    BY_HANDLE_FILE_INFORMATION info;
-    bool known = GetFileInformationByHandle(h, &info);
-    if (!known)
-        StoreError(anError);
-    CloseHandle(h);
-    if (!known)
-        return TCabExistingFile::cefFailed;
-    anAttrs = info.dwFileAttributes;
-    return TCabExistingFile::cefFree;
+    DWORD error = GetLastError();
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
 
 void CabFileDiscard(const char* aFileName) noexcept

@@ -91,19 +91,12 @@ INT_PTR CabFileCreateReplacement(const char* aFileName, int32_t& anError);
 bool CabFileStampAndReplace(INT_PTR aHandle, const char* aTempName, const char* aTarget, DWORD aTargetAttrs,
                             uint16_t aDate, uint16_t aTime, uint16_t anAttrs, TCabStampTimes* aTimes, int32_t& anError);
 
-// What stands at a destination name that is to be replaced.
-enum class TCabExistingFile {
-    cefFree,   // it can be replaced; anAttrs holds its attributes
-    cefInUse,  // another program holds it without letting it be replaced
-    cefGone,   // nothing is there (any more)
-    cefFailed, // it cannot be opened: anError says why
-};
-// Opens aFileName the way replacing it needs (deleting it and writing its
-// data), sharing everything, and closes it again: another program that holds
-// it without sharing makes the open fail with a sharing or lock violation. A
-// read-only file refuses write access on Windows: it is then asked for
-// deleting alone.
-TCabExistingFile CabFileInspectExisting(const char* aFileName, DWORD& anAttrs, int32_t& anError);
+// True when another program holds aFileName so that it cannot be replaced:
+// opening it the way replacing it needs (deleting it and writing its data),
+// sharing everything, fails with a sharing or lock violation. A read-only
+// file refuses write access on Windows: it is then asked for deleting alone.
+// Asked after a rename failed, to tell a file in use from other refusals.
+bool CabFileInUse(const char* aFileName);
 
 // Removes a file this reader created and could not complete (attributes
 // cleared first: a stamped file may be read-only). Failures are silent.

@@ -22,6 +22,9 @@ constexpr int NewFileOpenFlags = cabO_WRONLY | cabO_SEQUENTIAL | cabO_CREAT | ca
 constexpr int DestPermission = cabS_IREAD | cabS_IWRITE;
 // A device, opened as it is.
 constexpr int DeviceOpenFlags = cabO_WRONLY | cabO_SEQUENTIAL | cabO_BINARY;
+// A file at least this large that replaces another is written only once the
+// other is known not to be in use.
+constexpr uint32_t AskInUseFrom = 1 << 20;
 // The write path reports progress after at least this many bytes.
 constexpr uint64_t ProgressStep = 1 << 20;
 
@@ -52,18 +55,6 @@ std::string Str(const char* s)
 bool AlreadyThere(int32_t anError)
 {
     return anError == ERROR_FILE_EXISTS || anError == ERROR_ALREADY_EXISTS;
-}
-
-// The directory without its trailing backslash; empty for a root ("C:\", "\")
-// that needs no creating.
-std::string DirectoryToCreate(const std::string& aDirWithBackslash)
-{
-    std::string dir = aDirWithBackslash;
-    if (!dir.empty() && dir.back() == '\\')
-        dir.pop_back();
-    if (dir.empty() || dir.back() == ':' || dir.back() == '\\')
-        return std::string();
-    return dir;
 }
 
 } // namespace
@@ -332,23 +323,9 @@ void TSTCabReader::ForceDirectories(const std::string& aDir)
 {
     if (aDir.empty() || aDir == FKnownDir)
         return;
-    // Innermost first: one call when the parent exists, which is the usual case.
-    std::vector<std::string> missing;
-    for (std::string dir = DirectoryToCreate(aDir); !dir.empty();) {
-        if (CreateDirectoryA(dir.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
-            break;
-        if (GetLastError() != ERROR_PATH_NOT_FOUND)
-            return; // not reported here: opening the file fails and says why
-        missing.push_back(dir);
-        std::string parent = DirectoryToCreate(ExtractFilePath(dir));
-        if (parent.size() >= dir.size())
-            return;
-        dir = parent;
-    }
-    for (auto it = missing.rbegin(); it != missing.rend(); ++it)
-        if (!CreateDirectoryA(it->c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
-            return;
-    FKnownDir = aDir;
+    // A failure is not reported here: opening the file fails and says why.
+    if (TryCreateDirectories(aDir))
+        FKnownDir = aDir;
 }
 
 // Opens the file to write for aFile.DstName: the destination itself when
@@ -370,27 +347,25 @@ bool TSTCabReader::OpenDestination(TOpenFile& aFile)
             RaiseCabError(FDIERROR_TARGET_FILE, error);
         }
 
-        // Something is there: it stays untouched until its replacement is complete.
-        const bool keepReadOnly = Options & CabReaderOption(croDontOverwriteReadOnlyFiles);
-        DWORD attrs = 0;
-        switch (CabFileInspectExisting(aFile.DstName.c_str(), attrs, error)) {
-        case TCabExistingFile::cefGone: continue; // removed meanwhile: made anew
-        case TCabExistingFile::cefInUse:
-            // A file that is kept anyway may be in use.
-            attrs = GetFileAttributesA(aFile.DstName.c_str());
-            if (keepReadOnly && attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY))
-                return false;
-            RaiseInUse(aFile.DstName);
-        case TCabExistingFile::cefFailed:
+        // Something is there: it stays untouched until its replacement is
+        // complete. Whether another program holds it shows when the rename
+        // fails; only before a large file is it asked first, since writing
+        // megabytes in vain costs more than the open that asks.
+        const DWORD attrs = GetFileAttributesA(aFile.DstName.c_str());
+        if (attrs == INVALID_FILE_ATTRIBUTES) {
+            error = static_cast<int32_t>(GetLastError());
+            if (error == ERROR_FILE_NOT_FOUND)
+                continue; // removed meanwhile: made anew
             if (OpenDevice(aFile))
                 return true;
             RaiseCabError(FDIERROR_TARGET_FILE, error);
-        case TCabExistingFile::cefFree: break;
         }
         if (attrs & FILE_ATTRIBUTE_DIRECTORY)
             RaiseCabError(FDIERROR_TARGET_FILE, ERROR_ACCESS_DENIED);
-        if ((attrs & FILE_ATTRIBUTE_READONLY) && keepReadOnly)
+        if ((attrs & FILE_ATTRIBUTE_READONLY) && (Options & CabReaderOption(croDontOverwriteReadOnlyFiles)))
             return false;
+        if (static_cast<uint32_t>(aFile.Size) >= AskInUseFrom && CabFileInUse(aFile.DstName.c_str()))
+            RaiseInUse(aFile.DstName);
         const std::string dir = ExtractFilePath(aFile.DstName);
         for (int tries = 0; tries < 16; ++tries) {
             std::string temp = dir + FTempNames.Next();
@@ -480,11 +455,8 @@ void TSTCabReader::FinishFile(const TOpenFile& aFile, const TFDINOTIFICATION& n)
     CabFileDiscard(aFile.WriteName.c_str());
     // A program that holds the file (a running one among them) makes the
     // rename fail with a sharing violation or with access denied.
-    DWORD attrs = 0;
-    int32_t ignored = 0;
     if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_USER_MAPPED_FILE ||
-        (error == ERROR_ACCESS_DENIED &&
-         CabFileInspectExisting(aFile.DstName.c_str(), attrs, ignored) == TCabExistingFile::cefInUse))
+        (error == ERROR_ACCESS_DENIED && CabFileInUse(aFile.DstName.c_str())))
         RaiseInUse(aFile.DstName);
     RaiseCabError(FDIERROR_TARGET_FILE, error);
 }

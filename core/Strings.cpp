@@ -3,35 +3,9 @@
 #include <cstdarg>
 #include <vector>
 
-bool IsTrailByte(const std::string& s, size_t index, UINT codePage)
-{
-    size_t i = 0;
-    while (i < index) {
-        if (IsDBCSLeadByteEx(codePage, static_cast<BYTE>(s[i])) && i + 1 < s.size())
-            i += 2;
-        else
-            ++i;
-    }
-    return i != index;
-}
-
-size_t LastDelimiter(const std::string& delimiters, const std::string& s, UINT codePage)
-{
-    size_t found = 0;
-    for (size_t i = 0; i < s.size(); ++i) {
-        if (IsDBCSLeadByteEx(codePage, static_cast<BYTE>(s[i])) && i + 1 < s.size()) {
-            ++i; // the trail byte never counts
-            continue;
-        }
-        if (delimiters.find(s[i]) != std::string::npos)
-            found = i + 1;
-    }
-    return found;
-}
-
 std::string IncludeTrailingBackslash(const std::string& s, UINT codePage)
 {
-    if (!s.empty() && s.back() == '\\' && !IsTrailByte(s, s.size() - 1, codePage))
+    if (EndsWithChar(s, '\\', codePage))
         return s;
     return s + '\\';
 }
@@ -57,6 +31,53 @@ std::string ExtractFileDir(const std::string& s, UINT codePage)
 std::string ExtractFileName(const std::string& s, UINT codePage)
 {
     return s.substr(LastDelimiter("\\:", s, codePage));
+}
+
+bool IsRootDirectory(const std::string& aPath, UINT aCodePage)
+{
+    if (aPath.size() <= 1)
+        return true;
+    if (PathDriveLetter(aPath))
+        return aPath.size() == 2 || (aPath.size() == 3 && aPath[2] == '\\');
+    if (aPath[0] == '\\' && aPath[1] == '\\') {
+        // \\server\share: at most two names after the leading pair.
+        int names = 0;
+        bool inName = false;
+        for (size_t i = 2; i < aPath.size(); ++i) {
+            bool lead = IsLeadByteAt(aPath, i, aCodePage);
+            bool separator = !lead && aPath[i] == '\\';
+            if (!separator && !inName)
+                ++names;
+            inName = !separator;
+            if (lead)
+                ++i;
+        }
+        return names <= 2;
+    }
+    return false;
+}
+
+std::string WithoutTrailingBackslashes(const std::string& aPath, UINT aCodePage)
+{
+    std::string path = aPath;
+    while (EndsWithChar(path, '\\', aCodePage) && !IsRootDirectory(path, aCodePage))
+        path.pop_back();
+    return path;
+}
+
+std::string ParentDirectory(const std::string& aPath, UINT aCodePage)
+{
+    std::string path = WithoutTrailingBackslashes(aPath, aCodePage);
+    if (IsRootDirectory(path, aCodePage))
+        return "";
+    size_t cut = LastDelimiter("\\:", path, aCodePage);
+    if (cut == 0)
+        return "";
+    std::string parent = WithoutTrailingBackslashes(path.substr(0, cut), aCodePage);
+    // "C:" for "C:name", "C:\" for "C:\name", "\" for "\name".
+    if (path[cut - 1] == ':' || parent.empty())
+        parent = path.substr(0, cut);
+    return parent.size() < path.size() ? parent : "";
 }
 
 char UpperChar(char aChar)

@@ -6,12 +6,7 @@
 #include <cstdint>
 #include <string>
 
-// True when s[index] is the second byte of a double-byte character in codePage.
-bool IsTrailByte(const std::string& s, size_t index, UINT codePage = CP_ACP);
-
-// 1-based position of the last byte of s that is one of delimiters and not a
-// trail byte; 0 when there is none.
-size_t LastDelimiter(const std::string& delimiters, const std::string& s, UINT codePage = CP_ACP);
+#include "core/TextScan.h"
 
 // s with "\" appended unless it already ends in a backslash; "" gives "\".
 std::string IncludeTrailingBackslash(const std::string& s, UINT codePage = CP_ACP);
@@ -25,6 +20,17 @@ std::string ExtractFileDir(const std::string& s, UINT codePage = CP_ACP);
 
 // Everything after the last backslash or colon.
 std::string ExtractFileName(const std::string& s, UINT codePage = CP_ACP);
+
+// True for a path that has no parent: "C:", "C:\", "\", "\\server\share"
+// (with or without a final backslash) and anything shorter.
+bool IsRootDirectory(const std::string& aPath, UINT aCodePage = CP_ACP);
+
+// The path without the backslashes at its end, a root's own backslash kept.
+std::string WithoutTrailingBackslashes(const std::string& aPath, UINT aCodePage = CP_ACP);
+
+// The parent of a directory path, without trailing backslashes (a root keeps
+// its own); "" for a root or a bare relative name.
+std::string ParentDirectory(const std::string& aPath, UINT aCodePage = CP_ACP);
 
 // The upper-case form of a character in the ANSI code page.
 char UpperChar(char aChar);

@@ -1,41 +1,23 @@
 #include "dirdlg/DirFiles.h"
 
-#include <vector>
-
 #include "core/Exceptions.h"
 #include "core/Strings.h"
+#include "core/TextScan.h"
 #include "dirdlg/DirSystem.h"
 
 namespace {
-bool IsLetter(char c)
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
 // The drive a path lies on: its own letter, the current directory's for a
 // relative or rooted path, 0 for a UNC path or when nothing tells.
 char DriveOf(const std::string& aPath)
 {
     if (aPath.size() >= 2 && aPath[1] == ':')
-        return IsLetter(aPath[0]) ? aPath[0] : 0;
+        return PathDriveLetter(aPath);
     if (aPath.compare(0, 2, "\\\\") == 0)
         return 0;
-    char current[MAX_PATH + 1] = {};
-    DWORD n = GetCurrentDirectoryA(sizeof current, current);
-    return n >= 2 && n <= MAX_PATH && current[1] == ':' && IsLetter(current[0]) ? current[0] : 0;
+    std::string current;
+    return TryCurrentDirectory(current) ? PathDriveLetter(current) : 0;
 }
 
-DWORD Attributes(const std::string& Name)
-{
-    TCriticalErrorsOff quiet;
-    return GetFileAttributesA(Name.c_str());
-}
-
-// "No entries" ends a search normally; anything else is a failure.
-bool EndOfEntries(DWORD anError)
-{
-    return anError == ERROR_NO_MORE_FILES || anError == ERROR_FILE_NOT_FOUND;
-}
 } // namespace
 
 std::string DriveNotReadyText(char aLetter)
@@ -54,34 +36,19 @@ void RaiseInOutError(DWORD aCode, const std::string& aPath)
 std::string CurrentDirectory()
 {
     TCriticalErrorsOff quiet;
-    std::vector<char> buffer(MAX_PATH);
-    for (;;) {
-        DWORD n = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
-        if (n == 0)
-            RaiseInOutError(GetLastError(), "");
-        // A result that does not fit is the size needed, terminator included.
-        if (n < buffer.size())
-            return std::string(buffer.data(), n);
-        buffer.resize(n + 1);
-    }
+    std::string dir;
+    if (!TryCurrentDirectory(dir))
+        RaiseInOutError(GetLastError(), "");
+    return dir;
 }
 
 std::string FullPath(const std::string& Name)
 {
-    if (Name.empty())
-        return {};
     TCriticalErrorsOff quiet;
-    std::vector<char> buffer(MAX_PATH);
-    for (;;) {
-        char* filePart = nullptr;
-        DWORD n = GetFullPathNameA(Name.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), &filePart);
-        if (n == 0)
-            RaiseInOutError(GetLastError(), Name);
-        // A result that does not fit is the size needed, terminator included.
-        if (n < buffer.size())
-            return std::string(buffer.data(), n);
-        buffer.resize(n + 1);
-    }
+    std::string full;
+    if (!TryFullPath(Name, full))
+        RaiseInOutError(GetLastError(), Name);
+    return full;
 }
 
 void ChangeDirectory(const std::string& Dir)
@@ -93,14 +60,14 @@ void ChangeDirectory(const std::string& Dir)
 
 bool IsDirectory(const std::string& Name)
 {
-    DWORD attr = Attributes(Name);
-    return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
+    TCriticalErrorsOff quiet;
+    return DirectoryExists(Name);
 }
 
 bool IsFile(const std::string& Name)
 {
-    DWORD attr = Attributes(Name);
-    return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
+    TCriticalErrorsOff quiet;
+    return NonDirectoryExists(Name);
 }
 
 bool VolumeFlags(const std::string& Root, DWORD& Flags)
@@ -113,36 +80,7 @@ bool VolumeFlags(const std::string& Root, DWORD& Flags)
            FALSE;
 }
 
-TDirEnumerator::TDirEnumerator(const std::string& Pattern, DWORD AttrWord)
-    : FExclude(~AttrWord & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x08 | FILE_ATTRIBUTE_DIRECTORY)),
-      FPattern(Pattern)
+TFindCalls ChooserFindCalls() noexcept
 {
-}
-
-const WIN32_FIND_DATAA* TDirEnumerator::Next()
-{
-    for (;;) {
-        if (!FStarted) {
-            FStarted = true;
-            FHandle.reset(DirSystem().FindFirstFileA(FPattern.c_str(), &FData));
-            if (!FHandle) {
-                DWORD error = GetLastError();
-                if (EndOfEntries(error))
-                    return nullptr;
-                RaiseInOutError(error, FPattern);
-            }
-        } else {
-            if (!FHandle)
-                return nullptr;
-            if (!DirSystem().FindNextFileA(FHandle.get(), &FData)) {
-                DWORD error = GetLastError();
-                FHandle.reset();
-                if (EndOfEntries(error))
-                    return nullptr;
-                RaiseInOutError(error, FPattern);
-            }
-        }
-        if ((FData.dwFileAttributes & FExclude) == 0)
-            return &FData;
-    }
+    return {DirSystem().FindFirstFileA, DirSystem().FindNextFileA};
 }

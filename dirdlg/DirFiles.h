@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <string>
 
-#include "core/Handle.h"
+#include "core/FileSystem.h"
 #include "dirdlg/DirSystem.h"
 
 // The process's current directory, fetched again at the reported size when
@@ -36,36 +36,22 @@ bool IsFile(const std::string& Name);
 // "\\server\share\"); false when the volume cannot be asked.
 bool VolumeFlags(const std::string& Root, DWORD& Flags);
 
+// The find calls of the chooser's seam.
+TFindCalls ChooserFindCalls() noexcept;
+
 // Calls OnEntry(const WIN32_FIND_DATAA&) for every entry that a search for
 // Pattern returns and AttrWord admits: entries with the hidden, system,
 // volume or directory attribute are skipped unless AttrWord has that bit too.
-// A search that ends for a reason other than "no entries" raises EInOutError.
-template <typename F>
-void SearchDirectory(const std::string& Pattern, DWORD AttrWord, F&& OnEntry);
-
-// The directory search behind SearchDirectory; raises on a real failure. The
-// critical-error box stays suppressed for the whole search.
-class TDirEnumerator {
-public:
-    TDirEnumerator(const std::string& Pattern, DWORD AttrWord);
-    TDirEnumerator(const TDirEnumerator&) = delete;
-    TDirEnumerator& operator=(const TDirEnumerator&) = delete;
-    // The next admitted entry, or null at the end.
-    const WIN32_FIND_DATAA* Next();
-
-private:
-    TCriticalErrorsOff FQuiet;
-    FindHandle FHandle;
-    DWORD FExclude;
-    bool FStarted = false;
-    std::string FPattern;
-    WIN32_FIND_DATAA FData{};
-};
-
+// The search goes through the chooser's seam with the critical-error box
+// suppressed throughout; one that ends for a reason other than "no entries"
+// raises EInOutError.
 template <typename F>
 void SearchDirectory(const std::string& Pattern, DWORD AttrWord, F&& OnEntry)
 {
-    TDirEnumerator search(Pattern, AttrWord);
-    while (const WIN32_FIND_DATAA* entry = search.Next())
-        OnEntry(*entry);
+    TCriticalErrorsOff quiet;
+    TDirectorySearch search(Pattern, AttrWord, ChooserFindCalls());
+    while (search.Next())
+        OnEntry(search.Current().FindData);
+    if (search.Failed())
+        RaiseInOutError(search.LastError(), Pattern);
 }

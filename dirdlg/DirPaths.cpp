@@ -1,59 +1,14 @@
 #include "dirdlg/DirPaths.h"
 
+#include <algorithm>
+
 #include "core/Strings.h"
+#include "core/TextScan.h"
 #include "dirdlg/DirFiles.h"
-#include "core/Handle.h"
-
-namespace {
-bool IsLead(const std::string& s, size_t i, UINT aCodePage)
-{
-    return i + 1 < s.size() && IsDBCSLeadByteEx(aCodePage, static_cast<BYTE>(s[i]));
-}
-
-// Position of the first byte at or after aFrom that is aChar and not a trail
-// byte; npos when there is none. aFrom must be a character boundary.
-size_t FindDelimiter(const std::string& s, char aChar, size_t aFrom, UINT aCodePage)
-{
-    for (size_t i = aFrom; i < s.size(); ++i) {
-        if (IsLead(s, i, aCodePage))
-            ++i;
-        else if (s[i] == aChar)
-            return i;
-    }
-    return std::string::npos;
-}
-
-// True when the last character of s is aChar (and not a double-byte
-// character whose trail byte happens to be aChar).
-bool EndsWithChar(const std::string& s, char aChar, UINT aCodePage)
-{
-    return !s.empty() && s.back() == aChar && !IsTrailByte(s, s.size() - 1, aCodePage);
-}
-
-// Changes back to a directory on every path out of SplitEditPath, provided it
-// still exists; a failure there must not hide the one that is unwinding.
-class TRestoreDirectory {
-public:
-    explicit TRestoreDirectory(std::string aDir) : FDir(std::move(aDir)) {}
-    TRestoreDirectory(const TRestoreDirectory&) = delete;
-    TRestoreDirectory& operator=(const TRestoreDirectory&) = delete;
-    ~TRestoreDirectory()
-    {
-        try {
-            if (IsDirectory(FDir))
-                ChangeDirectory(FDir);
-        } catch (...) {
-        }
-    }
-
-private:
-    std::string FDir;
-};
-} // namespace
 
 size_t NextBackslash(const std::string& Path, size_t aFrom, UINT CodePage)
 {
-    return FindDelimiter(Path, '\\', aFrom, CodePage);
+    return FindChar(Path, '\\', aFrom, CodePage);
 }
 
 bool EndsWithBackslash(const std::string& Path, UINT CodePage)
@@ -63,8 +18,8 @@ bool EndsWithBackslash(const std::string& Path, UINT CodePage)
 
 bool HasWildcard(const std::string& Text, UINT CodePage)
 {
-    return FindDelimiter(Text, '*', 0, CodePage) != std::string::npos ||
-           FindDelimiter(Text, '?', 0, CodePage) != std::string::npos;
+    return FindChar(Text, '*', 0, CodePage) != std::string::npos ||
+           FindChar(Text, '?', 0, CodePage) != std::string::npos;
 }
 
 std::string JoinPath(const std::string& Dir, const std::string& Name, UINT CodePage)
@@ -77,22 +32,10 @@ std::string JoinPath(const std::string& Dir, const std::string& Name, UINT CodeP
 int PathLevel(const std::string& Path, UINT CodePage)
 {
     int level = 0;
-    for (size_t i = FindDelimiter(Path, '\\', 0, CodePage); i != std::string::npos;
-         i = FindDelimiter(Path, '\\', i + 1, CodePage))
+    for (size_t i = FindChar(Path, '\\', 0, CodePage); i != std::string::npos;
+         i = FindChar(Path, '\\', i + 1, CodePage))
         ++level;
     return level;
-}
-
-int FontLineHeight(HFONT Font)
-{
-    WindowDc screen(nullptr);
-    if (!screen)
-        return 0;
-    SelectObjectScope font(screen.get(), Font ? static_cast<HGDIOBJ>(Font) : GetStockObject(SYSTEM_FONT));
-    TEXTMETRICA metrics{};
-    if (!GetTextMetricsA(screen.get(), &metrics))
-        return 0;
-    return metrics.tmHeight;
 }
 
 void DropFirstDirectory(std::string& S, UINT CodePage)
@@ -108,52 +51,13 @@ void DropFirstDirectory(std::string& S, UINT CodePage)
     // to begin with a dot.
     if (S.compare(0, 4, "...\\") == 0)
         S.erase(0, 4);
-    size_t p = FindDelimiter(S, '\\', 0, CodePage);
+    size_t p = FindChar(S, '\\', 0, CodePage);
     if (p != std::string::npos)
         S = "...\\" + S.substr(p + 1);
     else
         S.clear();
     if (rooted)
         S.insert(0, 1, '\\');
-}
-
-std::string FitPathToWidth(const std::string& Path, const TTextWidth& Width, int MaxWidth, UINT CodePage)
-{
-    std::string result = Path;
-    size_t cut = LastDelimiter("\\:", Path, CodePage);
-    std::string dirPart = Path.substr(0, cut);
-    std::string name = Path.substr(cut);
-    std::string drivePart;
-    if (dirPart.size() >= 2 && dirPart[1] == ':' && !IsLead(dirPart, 0, CodePage)) {
-        drivePart = dirPart.substr(0, 2);
-        dirPart.erase(0, 2);
-    }
-    while ((!dirPart.empty() || !drivePart.empty()) && Width(result) > MaxWidth) {
-        std::string before = drivePart + dirPart;
-        if (dirPart == "\\...\\") {
-            drivePart.clear();
-            dirPart = "...\\";
-        } else if (dirPart.empty()) {
-            drivePart.clear();
-        } else {
-            DropFirstDirectory(dirPart, CodePage);
-        }
-        // Every step must cut something; a form the steps do not know stops here.
-        if (drivePart + dirPart == before)
-            break;
-        result = drivePart + dirPart + name;
-    }
-    return result;
-}
-
-std::string FitPathToWidth(const std::string& Path, HDC Canvas, int MaxWidth, UINT CodePage)
-{
-    auto width = [Canvas](const std::string& aText) {
-        SIZE extent{0, 0};
-        GetTextExtentPoint32A(Canvas, aText.c_str(), static_cast<int>(aText.size()), &extent);
-        return static_cast<int>(extent.cx);
-    };
-    return FitPathToWidth(Path, width, MaxWidth, CodePage);
 }
 
 std::string DrivePart(const std::string& Path, UINT CodePage)
@@ -163,23 +67,61 @@ std::string DrivePart(const std::string& Path, UINT CodePage)
     if (Path.compare(0, 2, "\\\\") != 0)
         return {};
     // \\server\share: up to the backslash after the share name.
-    size_t server = FindDelimiter(Path, '\\', 2, CodePage);
+    size_t server = FindChar(Path, '\\', 2, CodePage);
     if (server == std::string::npos)
         return Path;
-    size_t share = FindDelimiter(Path, '\\', server + 1, CodePage);
+    size_t share = FindChar(Path, '\\', server + 1, CodePage);
     return Path.substr(0, share);
 }
 
-char PathDriveLetter(const std::string& Path)
+bool IsFullPath(const std::string& Path)
 {
-    if (Path.size() < 2 || Path[1] != ':')
-        return 0;
-    char c = Path[0];
-    return ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) ? c : 0;
+    return (PathDriveLetter(Path) && Path.size() >= 3 && Path[2] == '\\') || Path.compare(0, 2, "\\\\") == 0;
 }
+
+namespace {
+// True for a full path whose names are all plain: none empty (a doubled
+// backslash) but a last one after a final backslash, none "." or "..", and
+// no slash or wildcard anywhere; a UNC path has its server and share.
+bool IsPlainFullPath(const std::string& Text, UINT CodePage)
+{
+    if (!IsFullPath(Text) || HasWildcard(Text, CodePage) || FindChar(Text, '/', 0, CodePage) != std::string::npos)
+        return false;
+    std::string root = DrivePart(Text, CodePage);
+    size_t start = root.size();
+    if (!PathDriveLetter(Text)) {
+        // "\\server\share" with both names, then a backslash.
+        size_t server = FindChar(Text, '\\', 2, CodePage);
+        if (server == std::string::npos || server == 2 || server + 1 >= root.size() || start >= Text.size())
+            return false;
+    }
+    std::vector<std::string> names = SplitText(Text.substr(start + 1), '\\', CodePage);
+    // The last name is empty after a final backslash.
+    auto empty = [](const std::string& aName) { return aName.empty(); };
+    auto dots = [](const std::string& aName) { return aName == "." || aName == ".."; };
+    return std::none_of(names.begin(), names.end() - 1, empty) && std::none_of(names.begin(), names.end(), dots);
+}
+
+// The parts of a plain full path of an existing directory, as the walk would
+// give them: the directory without its final backslash (a root keeps it).
+TEditPath SplitFullDirectory(const std::string& Text, UINT CodePage)
+{
+    TEditPath result;
+    std::string root = DrivePart(Text, CodePage);
+    result.Drive = PathDriveLetter(root);
+    result.DirPart = Text.substr(root.size());
+    if (result.DirPart.size() > 1 && EndsWithChar(result.DirPart, '\\', CodePage))
+        result.DirPart.pop_back();
+    if (!result.Drive)
+        result.DirPart.insert(0, root);
+    return result;
+}
+} // namespace
 
 TEditPath SplitEditPath(const std::string& Text, UINT CodePage)
 {
+    if (IsPlainFullPath(Text, CodePage) && IsDirectory(Text))
+        return SplitFullDirectory(Text, CodePage);
     TEditPath result;
     std::string saveDir = CurrentDirectory();
     result.Drive = PathDriveLetter(saveDir);
@@ -197,7 +139,10 @@ TEditPath SplitEditPath(const std::string& Text, UINT CodePage)
         result.Drive = PathDriveLetter(root);
     }
 
-    TRestoreDirectory restore(saveDir);
+    // Back to where the walk began on every path out, with the critical-error
+    // box still off while going back.
+    TCriticalErrorsOff quiet;
+    TCurrentDirectoryRestore restore(saveDir, DirSystem().SetCurrentDirectoryA);
     // A root that cannot be entered fails here rather than letting the
     // directory be looked for on whatever drive is current.
     if (!root.empty())

@@ -5,28 +5,15 @@
 // "]" steps over double-byte characters as one unit, so a trail byte that
 // looks like a delimiter never counts as one.
 #include <windows.h>
-#include <functional>
 #include <string>
+
+#include "core/TextScan.h"
 
 // Dir + Name, with a backslash between them unless Dir already ends in one.
 std::string JoinPath(const std::string& Dir, const std::string& Name, UINT CodePage = CP_ACP);
 
 // The number of backslashes in Path.
 int PathLevel(const std::string& Path, UINT CodePage = CP_ACP);
-
-// The text-metric height of Font (null: the system font), measured in a
-// screen device context.
-int FontLineHeight(HFONT Font);
-
-// The pixel width of a text in some font.
-using TTextWidth = std::function<int(const std::string& Text)>;
-
-// Path shortened with "...\" in place of its leading directories, then
-// without drive and directories, until Width says it fits into MaxWidth or
-// nothing more can be cut; the bare name may still be wider.
-std::string FitPathToWidth(const std::string& Path, const TTextWidth& Width, int MaxWidth, UINT CodePage = CP_ACP);
-// The same, measured with the font selected into Canvas.
-std::string FitPathToWidth(const std::string& Path, HDC Canvas, int MaxWidth, UINT CodePage = CP_ACP);
 
 // Replaces the first directory of a directory part (or the "...\" marker and
 // the directory after it) by "...\"; a leading "\" stays. "\" and a last
@@ -37,10 +24,6 @@ void DropFirstDirectory(std::string& S, UINT CodePage = CP_ACP);
 // a UNC path, "" for anything else.
 std::string DrivePart(const std::string& Path, UINT CodePage = CP_ACP);
 
-// The drive letter of a path, or 0 when it does not begin with a letter A-Z
-// or a-z followed by ":" (a UNC path, a relative path).
-char PathDriveLetter(const std::string& Path);
-
 // Position of the first backslash at or after aFrom (a character boundary)
 // that is not a trail byte; npos when there is none.
 size_t NextBackslash(const std::string& Path, size_t aFrom, UINT CodePage = CP_ACP);
@@ -48,6 +31,10 @@ size_t NextBackslash(const std::string& Path, size_t aFrom, UINT CodePage = CP_A
 bool EndsWithBackslash(const std::string& Path, UINT CodePage = CP_ACP);
 // True when Text has a "*" or "?" (not a trail byte).
 bool HasWildcard(const std::string& Text, UINT CodePage = CP_ACP);
+
+// True for a path that names its directory from anywhere: a drive letter
+// with a backslash ("C:\...") or a UNC path ("\\server\share...").
+bool IsFullPath(const std::string& Path);
 
 // A typed path taken apart by SplitEditPath.
 struct TEditPath {
@@ -63,5 +50,8 @@ struct TEditPath {
 // a name relative to the current directory into drive, directory and file
 // name. Walks the directories to tell a file from a directory and always
 // changes back to the current directory it found (when that still exists).
-// A directory that cannot be entered raises EInOutError.
+// A directory that cannot be entered raises EInOutError. A full path of an
+// existing directory in plain form (no "." or ".." names, no doubled
+// backslash, no slash) is taken apart as text, without the walk: the walk
+// would give the same parts.
 TEditPath SplitEditPath(const std::string& Text, UINT CodePage = CP_ACP);

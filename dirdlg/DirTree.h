@@ -7,16 +7,7 @@
 #include <windows.h>
 #include <string>
 
-// True for a path that has no parent: "C:", "C:\", "\", "\\server\share"
-// (with or without a final backslash) and anything shorter.
-bool IsRootDirectory(const std::string& aPath, UINT aCodePage = CP_ACP);
-
-// The path without the backslashes at its end, a root's own backslash kept.
-std::string WithoutTrailingBackslashes(const std::string& aPath, UINT aCodePage = CP_ACP);
-
-// The parent of a directory path, without trailing backslashes (a root keeps
-// its own); "" for a root or a bare relative name.
-std::string ParentDirectory(const std::string& aPath, UINT aCodePage = CP_ACP);
+#include "core/Strings.h"
 
 // True when the drive of a drive-letter path exists and has a medium; other
 // paths (UNC, relative) give true. The critical-error box is suppressed.

@@ -24,11 +24,6 @@ private:
     bool& FFlag;
 };
 
-bool IsLetter(char c)
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
 int CompareText(DWORD aFlags, const std::string& a, const std::string& b)
 {
     return CompareStringA(LOCALE_USER_DEFAULT, aFlags, a.data(), static_cast<int>(a.size()), b.data(),
@@ -91,7 +86,7 @@ void TDirectoryListBox::SetDriveLetter(char aLetter)
 {
     // Only letters are drives: anything else would put a NUL or a stray
     // character into the path.
-    if (!IsLetter(aLetter) || UpperChar(aLetter) == UpperChar(DriveLetter()))
+    if (!IsDriveLetter(aLetter) || UpperChar(aLetter) == UpperChar(DriveLetter()))
         return;
     SetCurrentDir(Format("%c:", aLetter));
 }
@@ -105,7 +100,19 @@ void TDirectoryListBox::SetCurrentDir(const std::string& aNew)
 {
     if (aNew.empty() || SameDir(aNew, FCurrentDir))
         return;
-    TEditPath split = SplitEditPath(aNew);
+    // A drive alone needs no walk: entering it is the move.
+    MoveToSplit(aNew.size() == 2 && PathDriveLetter(aNew) ? TEditPath{aNew[0], {}, {}} : SplitEditPath(aNew));
+}
+
+void TDirectoryListBox::SetCurrentDir(const std::string& aNew, const TEditPath& aSplit)
+{
+    if (aNew.empty() || SameDir(aNew, FCurrentDir))
+        return;
+    MoveToSplit(aSplit);
+}
+
+void TDirectoryListBox::MoveToSplit(const TEditPath& split)
+{
     const std::string oldDir = FCurrentDir;
     const char oldDrive = DriveLetter();
     bool switched = false;
@@ -118,12 +125,13 @@ void TDirectoryListBox::SetCurrentDir(const std::string& aNew)
             else
                 DriveChanged(split.Drive);
         }
-        // A relative directory is taken relative to the directory shown.
-        if (IsDirectory(FCurrentDir))
-            ChangeDirectory(FCurrentDir);
-        // The directory is named with its drive, so that it is never looked
-        // for on another one.
-        ChangeDirectory(split.Drive ? Format("%c:", split.Drive) + split.DirPart : split.DirPart);
+        // The split names the directory in full, with its drive, so that it
+        // is never looked for on another one. A drive alone is entered by
+        // the switch, when that moved (it does not for the shown drive in
+        // another case).
+        const bool entered = switched && FCurrentDir != oldDir;
+        if (!entered || !split.DirPart.empty())
+            ChangeDirectory(split.Drive ? Format("%c:", split.Drive) + split.DirPart : split.DirPart);
         MoveTo(CurrentDirectory());
     } catch (...) {
         // A linked drive list goes back to the drive still shown.
@@ -132,6 +140,8 @@ void TDirectoryListBox::SetCurrentDir(const std::string& aNew)
             try {
                 FSelectDrive(oldDrive);
             } catch (...) {
+                // The failure that is unwinding is the one to report; the
+                // drive list then shows whatever drive it could keep.
             }
         }
         FCurrentDir = oldDir;
@@ -142,7 +152,7 @@ void TDirectoryListBox::SetCurrentDir(const std::string& aNew)
 
 void TDirectoryListBox::DriveChanged(char aLetter)
 {
-    if (aLetter && !IsLetter(aLetter))
+    if (aLetter && !IsDriveLetter(aLetter))
         return;
     if (UpperChar(aLetter) == UpperChar(DriveLetter()))
         return;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "dirdlg/DirPaths.h"
 #include "ui/Glyph.h"
 #include "ui/StdCtrls.h"
 
@@ -31,6 +32,8 @@ public:
     // leaves the directory, the lines and the label as they were.
     const std::string& CurrentDir() const noexcept { return FCurrentDir; }
     void SetCurrentDir(const std::string& aNew);
+    // The same for a text already taken apart by SplitEditPath.
+    void SetCurrentDir(const std::string& aNew, const TEditPath& aSplit);
     // The drive letter of CurrentDir; 0 on a UNC path. Writing another
     // letter moves to that drive's current directory.
     char DriveLetter() const noexcept;
@@ -95,6 +98,8 @@ private:
     };
     TLines ReadLines(const std::string& aDir) const;
     void ShowLines(const TLines& aLines);
+    // Moves to the directory of a split text.
+    void MoveToSplit(const TEditPath& aSplit);
     // Makes aDir (a directory just entered) the current one and shows it.
     void MoveTo(const std::string& aDir);
     void Change();

@@ -7,6 +7,7 @@
 #include "core/Strings.h"
 #include "dirdlg/DirFiles.h"
 #include "dirdlg/DirPaths.h"
+#include "dirdlg/PathLabel.h"
 #include "dirdlg/DirSystem.h"
 #include "dirdlg/DirectoryListBox.h"
 

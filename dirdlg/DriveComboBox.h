@@ -74,8 +74,3 @@ std::string VolumeLabelText(char aLetter);
 // The remote name a network drive is connected to, in the case of the letter;
 // the volume label text when the connection cannot be read.
 std::string NetworkNameText(char aLetter);
-// True for A-Z and a-z, the only characters that name a drive.
-inline bool IsDriveLetter(char aChar) noexcept
-{
-    return (aChar >= 'A' && aChar <= 'Z') || (aChar >= 'a' && aChar <= 'z');
-}

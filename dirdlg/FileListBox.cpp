@@ -8,6 +8,7 @@
 #include "core/Strings.h"
 #include "dirdlg/DirFiles.h"
 #include "dirdlg/DirPaths.h"
+#include "dirdlg/PathLabel.h"
 #include "dirdlg/DirectoryListBox.h"
 #include "dirdlg/NameSort.h"
 
@@ -118,13 +119,7 @@ std::vector<TListItem> TFileListBox::ReadEntries(const std::string& aDir, const 
     TCursorRestore cursor;
     std::vector<TListItem> items;
     bool busy = false;
-    size_t start = 0;
-    while (start <= aMask.size()) {
-        size_t end = aMask.find(';', start);
-        if (end == std::string::npos)
-            end = aMask.size();
-        std::string pattern = aMask.substr(start, end - start);
-        start = end + 1;
+    for (const std::string& pattern : SplitText(aMask, ';')) {
         if (pattern.empty())
             continue;
         SearchDirectory(pattern, attrWord, [&](const WIN32_FIND_DATAA& anEntry) {
@@ -165,7 +160,8 @@ void TFileListBox::SetListedDir(const std::string& aDir)
 {
     if (SameText(aDir, FListedDir))
         return;
-    if (IsDirectory(FListedDir))
+    // A relative directory is taken relative to the one listed.
+    if (!IsFullPath(aDir) && IsDirectory(FListedDir))
         ChangeDirectory(FListedDir);
     ChangeDirectory(aDir);
     ListEntries(CurrentDirectory(), FMask, FFileType);
@@ -240,7 +236,7 @@ void TFileListBox::FollowPath(const std::string& aText)
         return;
     TEditPath split = SplitEditPath(aText);
     if (FDirList)
-        FDirList->SetCurrentDir(aText);
+        FDirList->SetCurrentDir(aText, split);
     else
         SetListedDir(split.Drive ? Format("%c:", split.Drive) + split.DirPart : split.DirPart);
     if (HasWildcard(split.FilePart)) {

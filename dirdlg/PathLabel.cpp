@@ -1,8 +1,8 @@
 #include "dirdlg/PathLabel.h"
 
 #include "core/Handle.h"
+#include "core/TextScan.h"
 #include "dirdlg/DirPaths.h"
-#include "core/Handle.h"
 
 TPathLabel::TPathLabel(TComponent* anOwner) : TLabel(anOwner)
 {
@@ -78,4 +78,55 @@ void TPathLabel::Paint(HDC aDc)
                  : Alignment == TAlignment::taCenter     ? DT_CENTER
                                                          : DT_LEFT;
     DrawTextA(aDc, text.c_str(), static_cast<int>(text.size()), &r, DT_NOPREFIX | align);
+}
+
+int FontLineHeight(HFONT Font)
+{
+    WindowDc screen(nullptr);
+    if (!screen)
+        return 0;
+    SelectObjectScope font(screen.get(), Font ? static_cast<HGDIOBJ>(Font) : GetStockObject(SYSTEM_FONT));
+    TEXTMETRICA metrics{};
+    if (!GetTextMetricsA(screen.get(), &metrics))
+        return 0;
+    return metrics.tmHeight;
+}
+
+std::string FitPathToWidth(const std::string& Path, const TTextWidth& Width, int MaxWidth, UINT CodePage)
+{
+    std::string result = Path;
+    size_t cut = LastDelimiter("\\:", Path, CodePage);
+    std::string dirPart = Path.substr(0, cut);
+    std::string name = Path.substr(cut);
+    std::string drivePart;
+    if (dirPart.size() >= 2 && dirPart[1] == ':' && !IsLeadByteAt(dirPart, 0, CodePage)) {
+        drivePart = dirPart.substr(0, 2);
+        dirPart.erase(0, 2);
+    }
+    while ((!dirPart.empty() || !drivePart.empty()) && Width(result) > MaxWidth) {
+        std::string before = drivePart + dirPart;
+        if (dirPart == "\\...\\") {
+            drivePart.clear();
+            dirPart = "...\\";
+        } else if (dirPart.empty()) {
+            drivePart.clear();
+        } else {
+            DropFirstDirectory(dirPart, CodePage);
+        }
+        // Every step must cut something; a form the steps do not know stops here.
+        if (drivePart + dirPart == before)
+            break;
+        result = drivePart + dirPart + name;
+    }
+    return result;
+}
+
+std::string FitPathToWidth(const std::string& Path, HDC Canvas, int MaxWidth, UINT CodePage)
+{
+    auto width = [Canvas](const std::string& aText) {
+        SIZE extent{0, 0};
+        GetTextExtentPoint32A(Canvas, aText.c_str(), static_cast<int>(aText.size()), &extent);
+        return static_cast<int>(extent.cx);
+    };
+    return FitPathToWidth(Path, width, MaxWidth, CodePage);
 }

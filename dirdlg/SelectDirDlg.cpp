@@ -113,10 +113,10 @@ std::string StartDirectory(const std::string& aStart)
     if (aStart.empty())
         return {};
     std::string full;
-    try {
-        full = FullPath(JoinPath(aStart, "*.*"));
-    } catch (const EInOutError&) {
-        return {};
+    {
+        TCriticalErrorsOff quiet;
+        if (!TryFullPath(JoinPath(aStart, "*.*"), full))
+            return {};
     }
     if (!IsListablePathForm(full))
         return {};
@@ -126,11 +126,10 @@ std::string StartDirectory(const std::string& aStart)
 // The process's current directory, or "" when it cannot be read.
 std::string CurrentDirectoryIfAny()
 {
-    try {
-        return CurrentDirectory();
-    } catch (const EInOutError&) {
-        return {};
-    }
+    TCriticalErrorsOff quiet;
+    std::string dir;
+    TryCurrentDirectory(dir);
+    return dir;
 }
 
 // The root of the drive the system lives on, the last place to open at.
@@ -230,9 +229,11 @@ void TSelectDirDlg::SetChosenDir(const std::string& Value)
 void TSelectDirDlg::MoveListsTo(const std::string& aDir)
 {
     try {
-        // A share has no drive letter: the drive list then shows none.
-        DriveList->SetSelectedDrive(PathDriveLetter(aDir));
+        // The directory list first: it moves once, and the drive list then
+        // names the drive it is on already. A share has no drive letter: the
+        // drive list then shows none.
         DirList->SetCurrentDir(aDir);
+        DriveList->SetSelectedDrive(PathDriveLetter(aDir));
     } catch (const EInOutError&) {
         // The lists still show a directory they could list (a failed change
         // keeps the old one): the drive list and the process follow them
@@ -241,6 +242,7 @@ void TSelectDirDlg::MoveListsTo(const std::string& aDir)
             DriveList->SetSelectedDrive(DirList->DriveLetter());
             ChangeDirectory(DirList->CurrentDir());
         } catch (const EInOutError&) {
+            // Nothing more to fall back to: the lists keep what they show.
         }
     }
 }

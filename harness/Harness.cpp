@@ -49,29 +49,14 @@ void TKitFolder::CopyIn(const std::string& source, const std::string& name)
         throw std::runtime_error("cannot copy " + source);
 }
 
-namespace {
-
-void ListInto(const std::string& base, const std::string& relative, std::vector<std::string>& out)
-{
-    TDirectorySearch search(base + relative + "*", faAnyFile);
-    while (search.Next()) {
-        const TSearchRec& e = search.Current();
-        if (e.Name == "." || e.Name == "..")
-            continue;
-        const WIN32_FIND_DATAA& d = e.FindData;
-        out.push_back(Format("%s%s size=%lu attr=%lx time=%lx%08lx", relative.c_str(), e.Name.c_str(), d.nFileSizeLow,
-                             e.Attr, d.ftLastWriteTime.dwHighDateTime, d.ftLastWriteTime.dwLowDateTime));
-        if (e.Attr & FILE_ATTRIBUTE_DIRECTORY)
-            ListInto(base, relative + e.Name + "\\", out);
-    }
-}
-
-} // namespace
-
 std::vector<std::string> TKitFolder::Listing() const
 {
     std::vector<std::string> out;
-    ListInto(Path(), "", out);
+    WalkTree(Path(), [&](const std::string& relative, const TSearchRec& e) {
+        const WIN32_FIND_DATAA& d = e.FindData;
+        out.push_back(Format("%s size=%lu attr=%lx time=%lx%08lx", relative.c_str(), d.nFileSizeLow, e.Attr,
+                             d.ftLastWriteTime.dwHighDateTime, d.ftLastWriteTime.dwLowDateTime));
+    });
     std::sort(out.begin(), out.end());
     return out;
 }

@@ -41,6 +41,10 @@ std::string CurrentDirectory()
 }
 } // namespace
 
+CurrentDirectoryScope::CurrentDirectoryScope() : FSaved(CurrentDirectory())
+{
+}
+
 CurrentDirectoryScope::CurrentDirectoryScope(const std::string& dir) : FSaved(CurrentDirectory())
 {
     if (!SetCurrentDirectoryA(dir.c_str()))
@@ -124,4 +128,26 @@ void RemoveTree(const std::string& dir)
 std::string ExeDir()
 {
     return ExtractFilePath(ModuleFileName());
+}
+
+namespace {
+void WalkBelow(const std::string& dir, const std::string& relative,
+               const std::function<void(const std::string&, const TSearchRec&)>& visit)
+{
+    TDirectorySearch search(dir + relative + "*", faAnyFile);
+    while (search.Next()) {
+        const TSearchRec& entry = search.Current();
+        if (entry.Name == "." || entry.Name == "..")
+            continue;
+        visit(relative + entry.Name, entry);
+        if (entry.Attr & faDirectory)
+            WalkBelow(dir, relative + entry.Name + "\\", visit);
+    }
+}
+} // namespace
+
+void WalkTree(const std::string& dir,
+              const std::function<void(const std::string& relative, const TSearchRec& entry)>& visit)
+{
+    WalkBelow(dir, "", visit);
 }

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds both architectures, checks the x86 release
-# executable, and runs every test under Wine on a virtual display, once per
-# architecture the host can execute (x86 and x64; x64 alone on a host that
-# cannot run 32-bit programs). Prints each architecture's results; the last
-# line sums up everything that ran. Arguments go to ctest (e.g. -R cab_).
+# Installs what is missing, builds both architectures, checks the executables
+# (and that the x86 release is reproducible), and runs every test under Wine
+# on a virtual display, once per architecture the host can execute (x86 and
+# x64; x64 alone on a host that cannot run 32-bit programs). Prints each
+# architecture's results; the last line sums up everything that ran. Arguments
+# go to ctest (e.g. -R cab_).
 # KLP_ARCHS limits the architectures built and tested (default "x86 x64").
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -17,6 +18,11 @@ status=0
 for arch in $archs; do
     "$root/scripts/check-exe.py" "$arch" "$build/$arch/app/KLPInst.exe" || status=1
 done
+# The release must come out the same from another folder: KLPInst.exe alone is
+# built a second time there (incrementally on later runs) and compared.
+case " $archs " in
+    *" x86 "*) "$root/scripts/check-reproducible.sh" x86 "$build/x86/app/KLPInst.exe" || status=1 ;;
+esac
 
 runnable=()
 for arch in $archs; do

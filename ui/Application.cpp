@@ -295,7 +295,7 @@ void TApplication::ShowErrorBox(const std::string& aText)
         try {
             owner = Handle();
         } catch (...) {
-            owner = nullptr;
+            owner = nullptr; // no window to own it: the box is shown unowned
         }
     }
     HWND active = GetActiveWindow();
@@ -441,11 +441,15 @@ void TApplication::ShowMainForm()
 void TApplication::ShowMainForm(int aShowCommand)
 {
     HWND wnd = Handle();
-    ShowWindow(wnd, SW_SHOWNOACTIVATE);
     if (aShowCommand != SW_SHOWMINIMIZED && aShowCommand != SW_SHOWMINNOACTIVE) {
+        // The form first: the taskbar entry's window has no size on the
+        // screen, and showing it (a window of the display server) would only
+        // make the user wait longer for the window that can be seen.
         FMainForm->Show(aShowCommand);
+        ShowWindow(wnd, SW_SHOWNOACTIVATE);
         return;
     }
+    ShowWindow(wnd, SW_SHOWNOACTIVATE);
     // As the minimise button does: only the taskbar entry is minimised, and
     // the form waits hidden until the entry is restored. A minimised form of
     // its own would lie on the desktop as a loose title bar.

@@ -2,16 +2,17 @@
 // the reader alone on the calling thread, as before the run had a thread of
 // its own, against the installer's path, the reader on a thread of its own
 // with the main window's progress handler (cancel check, percentage, a posted
-// message per whole percent) while the window, shown with its bar, handles
-// its messages and updates the bar and both captions. Run by hand; see
-// bench/README.md.
+// message when a new whole percent is due) while the window, shown with its
+// bar, handles its messages and updates the bar and both captions. Run by
+// hand; see bench/README.md.
 //
 //   progress_bench <cabinet> <destination folder> [rounds]
 //
 // Each round unpacks with both, the order alternating, each into a new folder
 // under the destination folder, which the caller empties afterwards (run.sh
 // does). Then the handler alone: ten million reports from another thread, and
-// the window's updates alone: one for each whole percent.
+// the window's updates alone, as its message handler makes them: one for each
+// whole percent.
 #include <windows.h>
 #include <algorithm>
 #include <cstdio>
@@ -20,28 +21,11 @@
 #include <vector>
 
 #include "app/uKelpaInstall.h"
+#include "bench/BenchClock.h"
 #include "ui/Application.h"
 #include "ui/ComCtrls.h"
 
 namespace {
-
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 // Milliseconds of one extraction into a folder of its own, made for it:
 // emptying one folder for every run slowed later runs down under Wine.
@@ -108,16 +92,18 @@ int main(int argc, char** argv)
             handlerMs = Now() - start;
         });
         Application.ProcessMessages();
-        // Every update a run makes in the window, handled here at once: the
-        // bar and both captions for each whole percent.
+        // A hundred and one updates of the bar and both captions, made as the
+        // window makes one when it is told of a new percentage.
         double start = Now();
-        for (uint64_t percent = 0; percent <= 100; ++percent) {
-            form.CabRead->OnProgress(form.CabRead, percent, 100);
+        for (int percent = 0; percent <= 100; ++percent) {
+            form.ProgressBar1->SetPosition(percent);
+            form.SetText(ProgressCaption(percent, "Kelpa editor installer"));
+            Application.SetTaskbarCaption(ProgressCaption(percent, Application.Title()));
             Application.ProcessMessages();
         }
         double updatesMs = Now() - start;
         std::printf("101 window updates (bar and both captions): %.1f ms\n", updatesMs);
-        std::printf("progress handler: %.1f ns a report (%llu reports, 100 percent steps posted)\n",
+        std::printf("progress handler: %.1f ns a report (%llu reports)\n",
                     handlerMs * 1e6 / static_cast<double>(reports), static_cast<unsigned long long>(reports));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "failed: %s\n", e.what());

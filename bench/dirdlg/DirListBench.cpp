@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchClock.h"
 #include "core/FileSystem.h"
 #include "core/Strings.h"
 #include "dirdlg/DirFiles.h"
@@ -23,36 +24,12 @@
 #include "dirdlg/NameSort.h"
 #include "dirdlg/FileListBox.h"
 #include "dirdlg/SelectDirDlg.h"
+#include "harness/HostForm.h"
+#include "harness/SearchCounter.h"
 #include "ui/Application.h"
 #include "ui/Forms.h"
 
 namespace {
-const TFormDescription kHost = {
-    .ClassName = "TDirListBench",
-    .Caption = "Directory list bench",
-    .Width = 640,
-    .Height = 480,
-    .ClientSize = true,
-};
-
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 // Makes aCount sub-directories or files in aDir unless a finished marker says
 // an earlier run made them already.
 void MakeEntries(const std::string& aDir, int aCount, bool aDirectories)
@@ -123,17 +100,6 @@ protected:
     }
 };
 
-// Counts the directory searches of one folder through the chooser's seam.
-std::string CountedDir;
-int Searches = 0;
-HANDLE WINAPI CountingFindFirstFile(LPCSTR aPattern, LPWIN32_FIND_DATAA aData)
-{
-    // A list may search relative to the current directory.
-    if (SameText(ExtractFileDir(ExpandFileName(aPattern)), CountedDir))
-        ++Searches;
-    return FindFirstFileA(aPattern, aData);
-}
-
 // Times aRun aRounds times after one warm-up round; aPrepare runs untimed
 // before each.
 double Time(int aRounds, const std::function<void()>& aPrepare, const std::function<void()>& aRun)
@@ -164,8 +130,7 @@ int main(int argc, char** argv)
     MakeEntries(files10k, 10000, false);
 
     Application.Initialize();
-    auto form = std::make_unique<TForm>(nullptr, 96);
-    form->Build(kHost);
+    std::unique_ptr<TForm> form(NewHostForm(HostFormDescription("TDirListBench", "Directory list bench", 640, 480)));
     form->Show();
     HWND plain =
         CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT, 8,
@@ -300,23 +265,21 @@ int main(int argc, char** argv)
             fileList->Refill();
             Application.ProcessMessages();
         });
-        CountedDir = both10k;
-        DirSystem().FindFirstFileA = &CountingFindFirstFile;
+        TSearchCounter searchesOfBoth(both10k);
         std::vector<int> searches;
         double open = Time(
             rounds,
             [&] {
                 SetCurrentDirectoryA(work.c_str());
                 Application.ProcessMessages();
-                Searches = 0;
+                searchesOfBoth.Reset();
             },
             [&] {
                 std::unique_ptr<TSelectDirDlg> dialog = NewSelectDirDlg(both10k, bdEditablePath, 0, 96);
                 dialog->Show();
                 Application.ProcessMessages();
-                searches.push_back(Searches);
+                searches.push_back(searchesOfBoth.Count());
             });
-        DirSystem().FindFirstFileA = &FindFirstFileA;
         std::printf("%-34s %10.1f\n", "rebuild + refill both10k", lists);
         std::printf("%-34s %10.1f %8.2f   (searches of the folder: %d to %d; target %.1f ms)\n",
                     "open the chooser at both10k", open, open / lists,

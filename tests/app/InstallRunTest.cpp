@@ -240,12 +240,16 @@ TEST_F(InstallRun, TheRunDisablesTheInputsShowsItsProgressAndRunsOnce)
         bool CancelEnabled = false, BarShown = false, SecondClickAnswered = false, BrowseAnswered = false;
         std::string Caption, TaskbarCaption;
         std::atomic<int> Starts = 0;
+        uint64_t LastDone = 0;
         std::vector<int> Percents;
     } seen;
     TProgressProbe probe(Form, [&](uint64_t aDone, uint64_t, const std::function<void()>& aFormHandler) {
         aFormHandler();
         seen.Percents.push_back(Form.RunProgress().Percent());
-        if (aDone != 0 || ++seen.Starts > 1)
+        // A run starts at 0 and only grows; the reader may report 0 more than once.
+        bool starts = seen.Percents.size() == 1 || aDone < seen.LastDone;
+        seen.LastDone = aDone;
+        if (!starts || ++seen.Starts > 1)
             return;
         seen.Inputs = InputsEnabled(Form);
         seen.CancelEnabled = IsWindowEnabled(Form.bCancel->Handle());
@@ -397,17 +401,35 @@ TEST(InstallProgress, PercentAndCaption)
         EXPECT_EQ(ProgressCaption(ProgressPercent(c.Done, c.Total), "Kelpa editor installer"), c.Caption);
     }
 
-    // The window is told only when the whole percentage moves.
+    // The window is told when the whole percentage has moved since it was
+    // last told, and not again within the interval; the newest percentage is
+    // known all the same.
     TInstallProgress progress;
     EXPECT_EQ(progress.Percent(), -1);
-    EXPECT_TRUE(progress.Report(0, 200));
-    EXPECT_FALSE(progress.Report(1, 200));
-    EXPECT_TRUE(progress.Report(2, 200));
-    EXPECT_EQ(progress.Percent(), 1);
+    const uint64_t step = TInstallProgress::MinReportIntervalMs;
+    const struct {
+        uint64_t Done, Total, Now;
+        bool Told;
+        int Percent;
+    } reports[] = {
+        {0, 0, 1000, false, -1},                 // no total: nothing to show
+        {0, 200, 1000, true, 0},                 // the first percentage at once
+        {1, 200, 1000 + 5 * step, false, 0},     // the same whole percentage
+        {2, 200, 1000 + 5 * step, true, 1},      // a new one after a while
+        {4, 200, 1000 + 5 * step + 1, false, 2}, // a new one too soon
+        {5, 200, 1000 + 6 * step, true, 2},      // told once the interval has passed
+        {200, 200, 1000 + 6 * step + 1, false, 100},
+    };
+    for (const auto& r : reports) {
+        SCOPED_TRACE(std::to_string(r.Done) + " at " + std::to_string(r.Now));
+        EXPECT_EQ(progress.Report(r.Done, r.Total, r.Now), r.Told);
+        EXPECT_EQ(progress.Percent(), r.Percent);
+    }
     EXPECT_NO_THROW(progress.CheckCancel());
     progress.RequestCancel();
     EXPECT_THROW(progress.CheckCancel(), Exception);
     progress.Reset();
     EXPECT_EQ(progress.Percent(), -1);
     EXPECT_FALSE(progress.CancelRequested());
+    EXPECT_TRUE(progress.Report(0, 200, 1000 + 6 * step + 2)); // a new run tells its first at once
 }

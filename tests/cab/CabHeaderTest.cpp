@@ -35,10 +35,11 @@ TEST(CabHeader, NamesAreReadOnlyWhenTheyEndInsideTheData)
     };
     const Row rows[] = {
         {"no neighbours", Header(0, ""), true, "", ""},
-        {"next", Header(fNext, "set2.cab\0"s), true, "", "set2.cab"},
-        {"both", Header(fPrevious | fNext, "set1.cab\0disk1\0set3.cab\0"s), true, "set1.cab", "set3.cab"},
-        {"reserve skipped", Header(fReserve | fNext, "\x02\0\0\0xxset2.cab\0"s), true, "", "set2.cab"},
+        {"next", Header(fNext, "set2.cab\0disk2\0"s), true, "", "set2.cab"},
+        {"both", Header(fPrevious | fNext, "set1.cab\0disk1\0set3.cab\0disk3\0"s), true, "set1.cab", "set3.cab"},
+        {"reserve skipped", Header(fReserve | fNext, "\x02\0\0\0xxset2.cab\0disk2\0"s), true, "", "set2.cab"},
         {"next runs to the end", Header(fNext, "set2.cab"s), false, "", ""},
+        {"next disk runs to the end", Header(fNext, "set2.cab\0disk2"s), false, "", ""},
         {"previous disk runs to the end", Header(fPrevious, "set1.cab\0disk1"s), false, "", ""},
         {"next after previous runs to the end", Header(fPrevious | fNext, "set1.cab\0disk1\0set3"s), false, "", ""},
         {"reserve runs past the end", Header(fReserve | fNext, "\x10\0\0\0set2.cab\0"s), false, "", ""},

@@ -38,6 +38,16 @@ std::vector<TFixtureFile> SpanningFiles()
             {"last.txt", "the last file\r\n"}};
 }
 
+// Stored cabinets of at most 40,000 bytes: the spanning files above fill
+// four of them.
+TFixtureSet SmallStoredCabinets()
+{
+    TFixtureSet set;
+    set.MaxCabinetSize = 40000;
+    set.Compress = false;
+    return set;
+}
+
 FILETIME WriteTime(const std::string& name)
 {
     WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -94,10 +104,7 @@ TEST_F(CabReader, ExtractsTheSameTreeAsCabextract)
 
 TEST_F(CabReader, SpanningSetMatchesCabextract)
 {
-    TFixtureSet set;
-    set.MaxCabinetSize = 40000;
-    set.Compress = false;
-    auto cabs = Make(SpanningFiles(), set);
+    auto cabs = Make(SpanningFiles(), SmallStoredCabinets());
     ASSERT_GE(cabs.size(), 4u);
 
     int copies = 0, partials = 0;
@@ -207,10 +214,7 @@ TEST_F(CabReader, EventsSeeTheCabinetAndMayRedirectOrSkip)
 
 TEST_F(CabReader, AbortFromAnyEventStopsWithFdiAborted)
 {
-    TFixtureSet set;
-    set.MaxCabinetSize = 40000;
-    set.Compress = false;
-    auto cabs = Make(SpanningFiles(), set);
+    auto cabs = Make(SpanningFiles(), SmallStoredCabinets());
     auto aborted = [&](auto assign) {
         TSTCabReader reader(nullptr);
         assign(reader);
@@ -245,10 +249,7 @@ TEST_F(CabReader, AbortFromAnyEventStopsWithFdiAborted)
 
 TEST_F(CabReader, NextCabinetHandlerFindsAMovedCabinet)
 {
-    TFixtureSet set;
-    set.MaxCabinetSize = 40000;
-    set.Compress = false;
-    auto cabs = Make(SpanningFiles(), set);
+    auto cabs = Make(SpanningFiles(), SmallStoredCabinets());
     std::string moved = Dir.Path() + "disk2";
     CreateDirectoryA(moved.c_str(), nullptr);
     for (size_t i = 1; i < cabs.size(); ++i)
@@ -268,10 +269,7 @@ TEST_F(CabReader, NextCabinetHandlerFindsAMovedCabinet)
 
 TEST_F(CabReader, NextCabinetPathTooLongForTheLibraryIsRefused)
 {
-    TFixtureSet set;
-    set.MaxCabinetSize = 40000;
-    set.Compress = false;
-    auto cabs = Make(SpanningFiles(), set);
+    auto cabs = Make(SpanningFiles(), SmallStoredCabinets());
     Reader.OnNextCabinet = [&](TSTCabReader*, const std::string&, const std::string&, std::string& path, TFDIERROR,
                                bool&) { path = "C:\\" + std::string(252, 'p'); }; // 255 + "\" + zero
     auto e = Raised<ESTCabinet>([&] { Reader.Extract(cabs[0], Dst, 0); });
@@ -361,9 +359,7 @@ TEST_F(CabReader, SelfNamedSuccessorAndRingsEndAfterOnePassEach)
 // Kelpa1..3.cab of a set of four with the last one missing.
 TEST_F(CabReader, SpanningIntoAMissingCabinetReportsTheMissingCabinet)
 {
-    TFixtureSet set;
-    set.MaxCabinetSize = 40000;
-    set.Compress = false;
+    TFixtureSet set = SmallStoredCabinets();
     auto middle = Make(SpanningFiles(), set);
     ASSERT_GE(middle.size(), 3u);
     set.NamePattern = "Kelpa%d.cab";
@@ -507,10 +503,7 @@ TEST_F(CabReader, AFailedWriteIsNeverASuccess)
 
 TEST_F(CabReader, StartingInTheMiddleOfASetIsRefused)
 {
-    TFixtureSet set;
-    set.MaxCabinetSize = 40000;
-    set.Compress = false;
-    auto cabs = Make(SpanningFiles(), set);
+    auto cabs = Make(SpanningFiles(), SmallStoredCabinets());
     ASSERT_GE(cabs.size(), 2u);
     auto e = Raised<ESTCabinet>([&] { Reader.Extract(cabs[1], Dst, 0); });
     EXPECT_EQ(e.Message(), "Cabinet set2.cab is not the first of its set: start with set1.cab");
@@ -743,9 +736,9 @@ TEST_F(CabReader, AReadOnlyDestinationRefusedAsOnWindowsIsClearedAndOverwritten)
     SetFileAttributesA((Dst + "ro.txt").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
     TWindowsReadOnlyRule windows;
     Reader.Extract(cabs[0], Dst, 0);
-    // Write access to the old file is refused once (the reader then asks for
-    // less); the rename is not: the read-only bit is cleared for it.
-    EXPECT_EQ(TWindowsReadOnlyRule::Refusals, 1);
+    // Nothing asks the old file for write access, and the rename finds its
+    // read-only bit cleared.
+    EXPECT_EQ(TWindowsReadOnlyRule::Refusals, 0);
     EXPECT_EQ(ReadFile(Dst + "ro.txt"), "new");
     // The cabinet's attributes, set after the write: read-only again.
     EXPECT_EQ(GetFileAttributesA((Dst + "ro.txt").c_str()) & 0x27, 0x21u);
@@ -767,7 +760,7 @@ TEST_F(CabReader, AReadOnlyDestinationRefusedAsOnWindowsIsKeptWhenAsked)
     Reader.Options = CabReaderOption(croDontOverwriteReadOnlyFiles);
     TWindowsReadOnlyRule windows;
     Reader.Extract(cabs[0], Dst, 0);
-    EXPECT_EQ(TWindowsReadOnlyRule::Refusals, 1);
+    EXPECT_EQ(TWindowsReadOnlyRule::Refusals, 0);
     EXPECT_EQ(ReadFile(Dst + "ro.txt"), "old and longer");
     EXPECT_EQ(GetFileAttributesA((Dst + "ro.txt").c_str()) & 0x01, 1u);
     EXPECT_EQ(closed, std::vector<std::string>{"rw.txt"});
@@ -777,10 +770,7 @@ TEST_F(CabReader, AReadOnlyDestinationRefusedAsOnWindowsIsKeptWhenAsked)
 // written: Extract raises, and nothing it wrote stays open.
 TEST_F(CabReader, NoFileStaysOpenWhenAHandlerStopsTheWalk)
 {
-    TFixtureSet set;
-    set.MaxCabinetSize = 40000;
-    set.Compress = false;
-    auto cabs = Make(SpanningFiles(), set);
+    auto cabs = Make(SpanningFiles(), SmallStoredCabinets());
     // What was open when the handler stopped the walk.
     std::vector<std::string> heldThen;
     auto stop = [&](bool& anAbort, bool aRaise) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <memory>
+
 #include "core/Exceptions.h"
 #include "core/FileSystem.h"
 #include "core/Strings.h"
@@ -281,4 +284,45 @@ std::string BoxText(const std::string& aMessage)
     if (!aMessage.empty() && static_cast<unsigned char>(aMessage.back()) > '.')
         return aMessage + ".";
     return aMessage;
+}
+
+void ForEachFailureRow(bool aWithCancel, const std::string& aScratch,
+                       const std::function<void(const TFailureRow& aRow, const std::string& aWork)>& aRun)
+{
+    TSmallVolume volume(8 * MiB);
+    for (const TFailureRow& row : FailureRows(aWithCancel)) {
+        SCOPED_TRACE(row.Name);
+        if (row.Point == TFailurePoint::fpFullVolume && !volume.Ready()) {
+            std::printf("[ SKIPPED  ] %s: %s\n", row.Name, volume.NotReadyReason().c_str());
+            continue;
+        }
+        const std::string work = (volume.Ready() ? volume.Root() : aScratch) + "run\\";
+        ASSERT_TRUE(CreateDirectoryA(work.c_str(), nullptr));
+        aRun(row, work);
+        if (testing::Test::HasFatalFailure())
+            return;
+        RemoveTree(work);
+    }
+}
+
+void ForEachRefusalRow(
+    const std::string& aScratch,
+    const std::function<void(const TRefusalRow& aRow, const std::string& aParent, TSmallVolume* aVolume)>& aRun)
+{
+    for (const TRefusalRow& row : RefusalRows()) {
+        SCOPED_TRACE(row.Name);
+        std::unique_ptr<TSmallVolume> volume;
+        std::string parent = aScratch;
+        if (row.VolumeBytes) {
+            volume = std::make_unique<TSmallVolume>(row.VolumeBytes);
+            if (!volume->Ready()) {
+                std::printf("[ SKIPPED  ] %s: %s\n", row.Name, volume->NotReadyReason().c_str());
+                continue;
+            }
+            parent = volume->Root();
+        }
+        aRun(row, parent, volume.get());
+        if (testing::Test::HasFatalFailure())
+            return;
+    }
 }

@@ -6,6 +6,7 @@
 // destination afterwards.
 #include <windows.h>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -93,6 +94,24 @@ private:
     std::vector<std::string> FListing;
     FileHandle FHeld;
 };
+
+class TSmallVolume;
+
+// Runs aRun for every failure row on a fresh folder aWork (ending in a
+// backslash) on an 8 MiB small volume when one can be made, else in
+// aScratch; without a volume the full-volume rows are skipped with a line
+// saying why. The folder goes again after each row; a fatal failure stops
+// the table.
+void ForEachFailureRow(bool aWithCancel, const std::string& aScratch,
+                       const std::function<void(const TFailureRow& aRow, const std::string& aWork)>& aRun);
+
+// Runs aRun for every refusal row with the folder the destination is to be
+// made in: a small volume of the row's size (passed along, so that the caller
+// can make it read-only) when the row asks for one, else aScratch (volume
+// null). Rows whose volume cannot be made are skipped with a line saying why.
+void ForEachRefusalRow(
+    const std::string& aScratch,
+    const std::function<void(const TRefusalRow& aRow, const std::string& aParent, TSmallVolume* aVolume)>& aRun);
 
 // The message as the installer's message box shows it: a full stop appended
 // unless the text ends in a character that sorts before or at ".".

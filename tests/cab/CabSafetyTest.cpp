@@ -36,15 +36,7 @@ TEST(CabSafety, AFailureInTheMiddleOfAFileLeavesEveryFileWholeAndNoTemporaryFile
 {
     TempDir kit;
     TempDir scratch;
-    TSmallVolume volume(8 * MiB);
-    for (const TFailureRow& row : FailureRows(true)) {
-        SCOPED_TRACE(row.Name);
-        if (row.Point == TFailurePoint::fpFullVolume && !volume.Ready()) {
-            std::printf("[ SKIPPED  ] %s: %s\n", row.Name, volume.NotReadyReason().c_str());
-            continue;
-        }
-        const std::string work = (volume.Ready() ? volume.Root() : scratch.Path()) + "run\\";
-        ASSERT_TRUE(CreateDirectoryA(work.c_str(), nullptr));
+    ForEachFailureRow(true, scratch.Path(), [&](const TFailureRow& row, const std::string& work) {
         TFailureRun run(row, kit.Path(), work + "Kelpa\\");
         TSTCabReader reader(nullptr);
         if (row.Point == TFailurePoint::fpCancelled)
@@ -54,26 +46,14 @@ TEST(CabSafety, AFailureInTheMiddleOfAFileLeavesEveryFileWholeAndNoTemporaryFile
             };
         EXPECT_EQ(MessageOf([&] { reader.Extract(run.Cabinet(), work + "Kelpa\\"); }), run.ExpectedMessage());
         run.ExpectOutcome();
-        RemoveTree(work);
-    }
+    });
 }
 
 TEST(CabSafety, WhatCannotWorkIsRefusedBeforeAnythingIsWritten)
 {
     TempDir kit;
     TempDir scratch;
-    for (const TRefusalRow& row : RefusalRows()) {
-        SCOPED_TRACE(row.Name);
-        std::unique_ptr<TSmallVolume> volume;
-        std::string parent = scratch.Path();
-        if (row.VolumeBytes) {
-            volume = std::make_unique<TSmallVolume>(row.VolumeBytes);
-            if (!volume->Ready()) {
-                std::printf("[ SKIPPED  ] %s: %s\n", row.Name, volume->NotReadyReason().c_str());
-                continue;
-            }
-            parent = volume->Root();
-        }
+    ForEachRefusalRow(scratch.Path(), [&](const TRefusalRow& row, const std::string& parent, TSmallVolume* volume) {
         TRefusalRun run(row, kit.Path(), parent + "Kelpa");
         if (row.ReadOnlyVolume)
             volume->MakeReadOnly();
@@ -81,7 +61,7 @@ TEST(CabSafety, WhatCannotWorkIsRefusedBeforeAnythingIsWritten)
         EXPECT_EQ(MessageOf([&] { reader.Extract(kit.Path() + run.Cabinet(), parent + "Kelpa"); }),
                   run.ExpectedMessage());
         run.ExpectNothingWritten();
-    }
+    });
 }
 
 // Files replaced one after the other each give back their old space once
@@ -112,6 +92,36 @@ TEST(CabSafety, TheSpaceOfReplacedFilesCounts)
                             0),
               0u)
         << message;
+}
+
+// A small file is written beside the one in use before the rename finds it
+// held; a large one is not written at all. Either way the message names it.
+TEST(CabSafety, AFileInUseIsNamedWhateverItsSize)
+{
+    TempDir dir;
+    for (size_t size : {size_t(100), size_t(2 * MiB)}) {
+        SCOPED_TRACE(size);
+        std::string cabinet = MakeCabinets(dir.Path(), {{"a.txt", "new a"}, {"Kelpa.EXE", NoiseBytes(size, 71)}}).at(0);
+        const std::string dest = dir.Path() + "out\\";
+        CreateDirectoryA(dest.c_str(), nullptr);
+        WriteFile(dest + "Kelpa.EXE", "the running editor");
+        StampYear(dest + "Kelpa.EXE", 2001);
+        const std::vector<std::string> before = TreeListing(dest);
+        {
+            FileHandle held(CreateFileA((dest + "Kelpa.EXE").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, 0, nullptr));
+            ASSERT_TRUE(held);
+            TSTCabReader reader(nullptr);
+            EXPECT_EQ(MessageOf([&] { reader.Extract(cabinet, dest); }),
+                      "The file " + dest +
+                          "Kelpa.EXE is in use by another program. Close the program that uses it and try again");
+        }
+        EXPECT_EQ(ReadFile(dest + "a.txt"), "new a");
+        std::vector<std::string> after = TreeListing(dest);
+        std::erase_if(after, [](const std::string& line) { return line.rfind("a.txt ", 0) == 0; });
+        EXPECT_EQ(after, before); // the file in use untouched, no temporary file
+        RemoveTree(dest);
+    }
 }
 
 TEST(CabSafety, TemporaryFilesOfAKilledRunAreRemovedByTheNext)

@@ -50,24 +50,13 @@ int RunUnix(const std::string& aCommand)
     return std::stoi(ReadFile(rcFile));
 }
 
-static void Walk(const std::string& aBase, const std::string& aRel, std::vector<std::string>& anOut)
-{
-    TDirectorySearch search(aBase + aRel + "*", faAnyFile);
-    while (search.Next()) {
-        const TSearchRec& r = search.Current();
-        if (r.Name == "." || r.Name == "..")
-            continue;
-        if (r.Attr & faDirectory)
-            Walk(aBase, aRel + r.Name + "\\", anOut);
-        else
-            anOut.push_back(aRel + r.Name);
-    }
-}
-
 std::vector<std::string> ListTree(const std::string& aDir)
 {
     std::vector<std::string> names;
-    Walk(aDir, "", names);
+    WalkTree(aDir, [&](const std::string& aRelative, const TSearchRec& anEntry) {
+        if (!(anEntry.Attr & faDirectory))
+            names.push_back(aRelative);
+    });
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -88,30 +77,19 @@ int CabExtract(const std::string& aCabinet, const std::string& aDir)
     return RunUnix("cabextract -q -d '" + UnixPath(aDir) + "' '" + UnixPath(aCabinet) + "' >/dev/null 2>&1");
 }
 
-static void ListInto(const std::string& aBase, const std::string& aRel, std::vector<std::string>& anOut)
-{
-    TDirectorySearch search(aBase + aRel + "*", faAnyFile);
-    while (search.Next()) {
-        const TSearchRec& r = search.Current();
-        if (r.Name == "." || r.Name == "..")
-            continue;
-        const WIN32_FIND_DATAA& d = r.FindData;
-        if (r.Attr & faDirectory) {
-            anOut.push_back(aRel + r.Name + "\\");
-            ListInto(aBase, aRel + r.Name + "\\", anOut);
-        } else {
-            anOut.push_back(Format("%s size=%lu attr=%lx created=%lx%08lx written=%lx%08lx", (aRel + r.Name).c_str(),
-                                   d.nFileSizeLow, r.Attr, d.ftCreationTime.dwHighDateTime,
-                                   d.ftCreationTime.dwLowDateTime, d.ftLastWriteTime.dwHighDateTime,
-                                   d.ftLastWriteTime.dwLowDateTime));
-        }
-    }
-}
-
 std::vector<std::string> TreeListing(const std::string& aDir)
 {
     std::vector<std::string> out;
-    ListInto(aDir, "", out);
+    WalkTree(aDir, [&](const std::string& aRelative, const TSearchRec& r) {
+        const WIN32_FIND_DATAA& d = r.FindData;
+        if (r.Attr & faDirectory)
+            out.push_back(aRelative + "\\");
+        else
+            out.push_back(Format("%s size=%lu attr=%lx created=%lx%08lx written=%lx%08lx", aRelative.c_str(),
+                                 d.nFileSizeLow, r.Attr, d.ftCreationTime.dwHighDateTime,
+                                 d.ftCreationTime.dwLowDateTime, d.ftLastWriteTime.dwHighDateTime,
+                                 d.ftLastWriteTime.dwLowDateTime));
+    });
     std::sort(out.begin(), out.end());
     return out;
 }

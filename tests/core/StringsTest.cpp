@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "core/Resources.h"
 #include "core/Strings.h"
+#include "core/TextScan.h"
 
 namespace {
 constexpr UINT ShiftJis = 932;
@@ -51,6 +54,30 @@ TEST(PathHelpers, TrailBytesAndDelimiters)
     EXPECT_FALSE(IsTrailByte(SjisWithBackslashTrail, 5, 1252));
     // A lead byte at the very end has no trail byte and stands alone.
     EXPECT_EQ(LastDelimiter("\\", "a\\\x95", ShiftJis), 2u);
+}
+
+// Scanning and splitting step over a double-byte character as one unit.
+TEST(PathHelpers, FindingEndingAndSplittingStepOverDoubleByteCharacters)
+{
+    const std::string sjis = "a\x95\x5C;b\\c\\";
+    const struct {
+        UINT CodePage;
+        size_t FirstBackslash;
+        std::vector<std::string> Parts;
+    } rows[] = {
+        {ShiftJis, 5, {"a\x95\x5C;b", "c", ""}},
+        {1252, 2, {"a\x95", ";b", "c", ""}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.CodePage);
+        EXPECT_EQ(FindChar(sjis, '\\', 0, row.CodePage), row.FirstBackslash);
+        EXPECT_EQ(SplitText(sjis, '\\', row.CodePage), row.Parts);
+    }
+    EXPECT_FALSE(EndsWithChar(SjisWithBackslashTrail, '\\', ShiftJis));
+    EXPECT_TRUE(EndsWithChar(SjisWithBackslashTrail, '\\', 1252));
+    EXPECT_EQ(SplitText("", ';'), std::vector<std::string>{""});
+    EXPECT_EQ(SplitText("*.txt;;*.exe", ';'), (std::vector<std::string>{"*.txt", "", "*.exe"}));
+    EXPECT_EQ(FindChar("abc", 'c', 3), std::string::npos);
 }
 
 TEST(TextHelpers, UpperCaseInTheAnsiCodePage)

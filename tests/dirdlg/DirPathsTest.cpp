@@ -5,6 +5,8 @@
 #include "core/Exceptions.h"
 #include "dirdlg/DirFiles.h"
 #include "dirdlg/DirPaths.h"
+#include "dirdlg/DirSystem.h"
+#include "dirdlg/PathLabel.h"
 #include "harness/TestFiles.h"
 #include "tests/dirdlg/DirTestSupport.h"
 
@@ -166,7 +168,7 @@ protected:
         MakeDir(Tree.Path() + "sub\\deeper");
     }
     TempDir Tree;
-    CurrentDirGuard Guard;
+    CurrentDirectoryScope Guard;
     // The tree's path without drive and trailing backslash.
     std::string Dir() const { return WithoutDrive(NoSlash(Tree.Path())); }
 };
@@ -205,6 +207,52 @@ TEST_F(SplitEditPathTest, DirectoriesFilesPatternsAndBracketedEntries)
     }
 }
 
+namespace {
+int DirectoryChanges = 0;
+BOOL WINAPI CountingChange(LPCSTR aPath)
+{
+    ++DirectoryChanges;
+    return SetCurrentDirectoryA(aPath);
+}
+} // namespace
+
+// A full path of an existing directory in plain form comes apart as text, with
+// the parts the walk gives; anything else is still walked.
+TEST_F(SplitEditPathTest, APlainFullPathOfAnExistingDirectoryIsNotWalked)
+{
+    const char drive = Tree.Path()[0];
+    const std::string lower = std::string(1, static_cast<char>(drive | 0x20)) + Tree.Path().substr(1);
+    ASSERT_TRUE(SetCurrentDirectoryA((Tree.Path() + "sub").c_str()));
+    const struct {
+        std::string Text;
+        char Drive;
+        std::string DirPart;
+        bool Walked;
+    } rows[] = {
+        {Tree.Path() + "sub", drive, Dir() + "\\sub", false},
+        {Tree.Path() + "sub\\", drive, Dir() + "\\sub", false},
+        {lower + "sub", static_cast<char>(drive | 0x20), Dir() + "\\sub", false},
+        {Tree.Path().substr(0, 3), drive, "\\", false},
+        {Tree.Path() + "sub\\.\\deeper", drive, Dir() + "\\sub\\.\\deeper", true},
+        {Tree.Path() + "sub\\\\deeper", drive, Dir() + "\\sub\\deeper", true},
+        {Tree.Path() + "sub/deeper", drive, Dir() + "\\sub/deeper", true},
+        {Tree.Path().substr(0, 2), drive, Dir() + "\\sub", true},
+        {"[deeper]", drive, Dir() + "\\sub\\deeper", true},
+    };
+    TDirSystem saved = DirSystem();
+    DirSystem().SetCurrentDirectoryA = &CountingChange;
+    for (const auto& r : rows) {
+        DirectoryChanges = 0;
+        TEditPath split = SplitEditPath(r.Text);
+        EXPECT_EQ(split.Drive, r.Drive) << r.Text;
+        EXPECT_EQ(split.DirPart, r.DirPart) << r.Text;
+        EXPECT_EQ(split.FilePart, "") << r.Text;
+        EXPECT_EQ(r.Walked, DirectoryChanges > 0) << r.Text;
+        EXPECT_EQ(Cwd(), Tree.Path() + "sub") << r.Text;
+    }
+    DirSystem() = saved;
+}
+
 TEST_F(SplitEditPathTest, DoubleByteNamesEndingInABackslashOrBracketByte)
 {
     // Under the process's single-byte code page these bytes name "ƒ" plus a
@@ -239,7 +287,7 @@ TEST_F(SplitEditPathTest, AFailedChangeRaisesAndStillRestoresTheDirectory)
 TEST(DirFiles, ChangesSearchesAndExpansionsReportTheSystemCode)
 {
     TempDir tree;
-    CurrentDirGuard guard;
+    CurrentDirectoryScope guard;
     int count = 0;
     const struct {
         const char* What;

@@ -5,17 +5,9 @@
 #include <optional>
 
 #include "core/Handle.h"
+#include "harness/HostForm.h"
 #include "harness/TestFiles.h"
 #include "ui/Forms.h"
-
-CurrentDirGuard::CurrentDirGuard() : FSaved(Cwd())
-{
-}
-
-CurrentDirGuard::~CurrentDirGuard()
-{
-    SetCurrentDirectoryA(FSaved.c_str());
-}
 
 std::string Cwd()
 {
@@ -50,21 +42,10 @@ std::string NoSlash(const std::string& aPath)
     return !aPath.empty() && aPath.back() == '\\' ? aPath.substr(0, aPath.size() - 1) : aPath;
 }
 
-namespace {
-const TFormDescription kHost = {
-    .ClassName = "TDirTestHost",
-    .Caption = "Directory lists",
-    .Width = 480,
-    .Height = 320,
-    .ClientSize = true,
-};
-} // namespace
-
 TForm* NewHostForm(int aPixelsPerInch)
 {
-    auto* form = new TForm(nullptr, aPixelsPerInch);
-    form->Build(kHost);
-    return form;
+    static const TFormDescription host = HostFormDescription("TDirTestHost", "Directory lists", 480, 320);
+    return NewHostForm(host, aPixelsPerInch);
 }
 
 namespace {
@@ -116,12 +97,7 @@ int LeftmostColumn(TWinControl& aList, int anIndex, COLORREF aColour, bool aFocu
     if (anIndex >= 0)
         SendMessageA(aList.Handle(), LB_GETITEMRECT, static_cast<WPARAM>(anIndex), reinterpret_cast<LPARAM>(&item));
     const int width = item.right - item.left, height = item.bottom - item.top;
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    MemoryDc dc(CreateCompatibleDC(nullptr));
-    BitmapHandle bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    SelectObjectScope selected(dc.get(), bitmap.get());
+    TPixels pixels(width, height);
     DRAWITEMSTRUCT draw{};
     draw.CtlType = ODT_LISTBOX;
     draw.CtlID = static_cast<UINT>(GetDlgCtrlID(aList.Handle()));
@@ -129,15 +105,13 @@ int LeftmostColumn(TWinControl& aList, int anIndex, COLORREF aColour, bool aFocu
     draw.itemAction = ODA_DRAWENTIRE;
     draw.itemState = aFocused ? ODS_FOCUS : 0;
     draw.hwndItem = aList.Handle();
-    draw.hDC = dc.get();
+    draw.hDC = pixels.Dc();
     draw.rcItem = {0, 0, width, height};
     SendMessageA(GetParent(aList.Handle()), WM_DRAWITEM, draw.CtlID, reinterpret_cast<LPARAM>(&draw));
-    GdiFlush();
-    const auto* pixels = static_cast<const DWORD*>(bits);
     const DWORD wanted = (GetRValue(aColour) << 16) | (GetGValue(aColour) << 8) | GetBValue(aColour);
     for (int x = 0; x < width; ++x)
         for (int y = 0; y < height; ++y)
-            if ((pixels[y * width + x] & 0xFFFFFF) == wanted)
+            if (pixels.At(x, y) == wanted)
                 return x;
     return -1;
 }

@@ -69,7 +69,7 @@ private:
 };
 } // namespace
 
-class DirectoryListTest : public testing::Test {
+class DirectoryListTest : public HostedListTest<TDirectoryListBox> {
 protected:
     void SetUp() override
     {
@@ -82,11 +82,7 @@ protected:
         MakeFile(Beta() + "\\f.txt");
         // The list starts in the process's current directory: the scratch
         // tree, wherever the tests run from.
-        ASSERT_TRUE(SetCurrentDirectoryA(Tree.Path().c_str()));
-        List = new TDirectoryListBox(Form.get());
-        List->SetBounds(8, 8, 200, 200);
-        List->SetParent(Form.get());
-        List->OnChange = [this](TComponent*) { ++Changes; };
+        PlaceList(Tree.Path());
     }
     std::string Beta() const { return Tree.Path() + "Alpha\\Beta"; }
     // The open-folder lines from the drive root down to the tree, then the tree's own.
@@ -106,12 +102,6 @@ protected:
         }
         return lines;
     }
-
-    TempDir Tree;
-    CurrentDirGuard Guard;
-    std::unique_ptr<TForm> Form{NewHostForm()};
-    TDirectoryListBox* List = nullptr;
-    int Changes = 0;
 };
 
 TEST_F(DirectoryListTest, ShowsRootAncestorsCurrentAndSortedVisibleSubDirectories)
@@ -483,7 +473,7 @@ class PathLabelDpiTest : public testing::TestWithParam<int> {};
 TEST_P(PathLabelDpiTest, LabelShortensTheDirectoryToItsWidth)
 {
     TempDir tree;
-    CurrentDirGuard guard;
+    CurrentDirectoryScope guard;
     std::string deep = tree.Path() + "first directory";
     MakeDir(deep);
     for (const char* name : {"second directory", "third directory", "Last"}) {

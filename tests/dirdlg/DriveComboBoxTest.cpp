@@ -13,6 +13,7 @@
 #include "dirdlg/DriveComboBox.h"
 #include "core/Exceptions.h"
 #include "core/Strings.h"
+#include "harness/HostForm.h"
 #include "harness/TestFiles.h"
 #include "tests/UiTestSupport.h"
 #include "tests/dirdlg/ChooserTestSupport.h"
@@ -34,14 +35,7 @@ const TControlDescription kHostControls[] = {
     {.Name = FieldOf<&TDriveHost::Dirs>, .Id = 101, .Left = 8, .Top = 32, .Width = 185,
      .Height = 100, .TabOrder = 1},
 };
-const TFormDescription kHost = {
-    .ClassName = "TDriveHost",
-    .Caption = "Drives",
-    .Width = 220,
-    .Height = 180,
-    .Controls = kHostControls,
-    .ControlCount = std::size(kHostControls),
-};
+const TFormDescription kHost = HostFormDescription("TDriveHost", "Drives", 220, 180, false, kHostControls);
 // clang-format on
 
 struct TExpectedDrive {

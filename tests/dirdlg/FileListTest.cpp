@@ -27,7 +27,7 @@ std::vector<std::string> Names(const TFileListBox& aList)
 using Strings = std::vector<std::string>;
 } // namespace
 
-class FileListTest : public testing::Test {
+class FileListTest : public HostedListTest<TFileListBox> {
 protected:
     void SetUp() override
     {
@@ -37,19 +37,9 @@ protected:
         MakeFile(Dir() + "s.txt", FILE_ATTRIBUTE_SYSTEM);
         MakeDir(Dir() + "sub");
         MakeFile(Dir() + "sub\\inner.txt");
-        ASSERT_TRUE(SetCurrentDirectoryA(Dir().c_str()));
-        List = new TFileListBox(Form.get());
-        List->SetBounds(8, 8, 200, 200);
-        List->SetParent(Form.get());
-        List->OnChange = [this](TComponent*) { ++Changes; };
+        PlaceList(Dir());
     }
     const std::string& Dir() const { return Tree.Path(); }
-
-    TempDir Tree;
-    CurrentDirGuard Guard;
-    std::unique_ptr<TForm> Form{NewHostForm()};
-    TFileListBox* List = nullptr;
-    int Changes = 0;
 };
 
 TEST_F(FileListTest, ListsSortedEntriesByMaskAndKind)

@@ -5,6 +5,7 @@
 // GDI object left behind.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 #include "core/Exceptions.h"
@@ -19,6 +20,7 @@
 #include "dirdlg/PathLabel.h"
 #include "dirdlg/SelectDirDlg.h"
 #include "dirdlg/SelectDirIds.h"
+#include "harness/SearchCounter.h"
 #include "tests/UiTestSupport.h"
 #include "tests/cab/CabTestSupport.h"
 #include "tests/dirdlg/ChooserTestSupport.h"
@@ -55,16 +57,6 @@ TStep Press(int anId)
 bool SamePath(const std::string& a, const std::string& b)
 {
     return lstrcmpiA(a.c_str(), b.c_str()) == 0;
-}
-
-// Counts the searches of one directory through the seam.
-std::string CountedDir;
-int Searches = 0;
-HANDLE WINAPI CountingFindFirstFile(LPCSTR aPattern, LPWIN32_FIND_DATAA aData)
-{
-    if (SamePath(ExtractFileDir(ExpandFileName(aPattern)), CountedDir))
-        ++Searches;
-    return FindFirstFileA(aPattern, aData);
 }
 
 std::string NoSlashAtEnd(std::string aPath)
@@ -284,13 +276,59 @@ TEST_F(Chooser, OpeningSearchesTheStartDirectoryOncePerList)
     for (const std::string& start : {Alpha() + "\\beta", Alpha()}) {
         SCOPED_TRACE(start);
         ASSERT_TRUE(SetCurrentDirectoryA(Root.Path().c_str()));
-        CountedDir = start;
-        Searches = 0;
-        DirSystem().FindFirstFileA = &CountingFindFirstFile;
+        TSearchCounter searches(start);
         std::string directory = start;
         Browse(directory, bdEditablePath, 0,
-               {OnChooser([&](TSelectDirDlg&) { EXPECT_EQ(2, Searches); }), Press(sdCancel)});
+               {OnChooser([&](TSelectDirDlg&) { EXPECT_EQ(2, searches.Count()); }), Press(sdCancel)});
     }
+}
+
+// The moves a user makes take a few changes of directory and search each list
+// once: the lists never go back to the old drive on the way, and a full path
+// is not walked again to be taken apart.
+TEST_F(Chooser, ADrivePickOrAnOpenedLineChangesDirectoryAFewTimesAndSearchesEachListOnce)
+{
+    TTestDrive other(DRIVE_FIXED, "Other");
+    ASSERT_NE(0, other.Letter());
+    ASSERT_TRUE(CreateDirectoryA((other.Folder() + "sub").c_str(), nullptr));
+    InstallFakeDrives();
+    std::unique_ptr<TSelectDirDlg> dialog = NewSelectDirDlg(Alpha(), 0, 0, 96);
+    const char home = PathDriveLetter(Alpha());
+    auto openLine = [&](TDirLineKind aKind) {
+        for (int i = 0; i < dialog->DirList->Count(); ++i)
+            if (dialog->DirList->LineKind(i) == aKind) {
+                dialog->DirList->SetItemIndex(i);
+                dialog->DirList->OpenSelected();
+                return;
+            }
+        ADD_FAILURE() << "no such line";
+    };
+    struct {
+        const char* Move;
+        std::function<void()> Act;
+        int MaxChanges;
+    } const rows[] = {
+        {"pick the other drive", [&] { dialog->DriveList->SetSelectedDrive(other.Letter()); }, 4},
+        {"open a sub-directory", [&] { openLine(TDirLineKind::dlkClosed); }, 3},
+        {"open the root", [&] { dialog->DirList->SetItemIndex(0), dialog->DirList->OpenSelected(); }, 3},
+        {"pick the first drive again", [&] { dialog->DriveList->SetSelectedDrive(home); }, 4},
+        {"open a sub-directory there", [&] { openLine(TDirLineKind::dlkClosed); }, 3},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Move);
+        const std::string before = dialog->DirList->CurrentDir();
+        FakeDrives().Reset();
+        row.Act();
+        const std::string now = dialog->DirList->CurrentDir();
+        EXPECT_FALSE(SamePath(before, now)) << now;
+        EXPECT_TRUE(SamePath(now, dialog->FileList->ListedDir())) << dialog->FileList->ListedDir();
+        EXPECT_LE(FakeDrives().DirectoryChanges, row.MaxChanges);
+        // The directory list and the file list, once each, and nothing else.
+        EXPECT_EQ(2, FakeDrives().SearchesOf(now));
+        EXPECT_EQ(2u, FakeDrives().SearchedDirs.size());
+    }
+    dialog.reset();
+    EXPECT_TRUE(Errors.Shown.empty());
 }
 
 // Where the process is when the chooser is asked for.

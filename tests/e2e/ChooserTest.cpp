@@ -13,29 +13,18 @@
 #include "core/Strings.h"
 #include "dirdlg/SelectDirIds.h"
 #include "harness/Harness.h"
+#include "tests/e2e/InstallerFixture.h"
 #include "harness/TestFiles.h"
 #include "tests/cab/CabTestSupport.h"
 
 namespace {
-const std::wstring FormCaption = L"Kelpa editor installer";
 const std::wstring ChooserCaption = L"Select Directory";
-const std::string KelpaKey = "Software\\Kelpa";
 
-class BrowseButton : public testing::Test {
+class BrowseButton : public FirstInstallationFixture {
 protected:
-    // A first installation: no earlier installation is recorded.
-    void SetUp() override { RegDeleteKeyA(HKEY_CURRENT_USER, KelpaKey.c_str()); }
-    void TearDown() override
-    {
-        if (Process && Process->Running())
-            Process->Terminate();
-        RegDeleteKeyA(HKEY_CURRENT_USER, KelpaKey.c_str());
-    }
     void Start()
     {
-        Process = std::make_unique<TProcess>(Kit.ExePath());
-        Form = WaitForWindow(*Process, FormCaption);
-        ASSERT_NE(nullptr, Form) << "no main window";
+        ASSERT_NO_FATAL_FAILURE(InstallerFixture::Start());
         Destination = FindControl(Form, idDestination);
         ASSERT_NE(nullptr, Destination);
     }
@@ -52,9 +41,6 @@ protected:
         return WaitFor([&] { return !IsWindow(aChooser) || !IsWindowVisible(aChooser); });
     }
 
-    TKitFolder Kit;
-    std::unique_ptr<TProcess> Process;
-    HWND Form = nullptr;
     HWND Destination = nullptr;
 };
 } // namespace

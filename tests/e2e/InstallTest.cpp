@@ -17,10 +17,10 @@
 #include "tests/cab/CabSafetyCases.h"
 #include "tests/cab/CabTestSupport.h"
 #include "harness/Harness.h"
+#include "tests/e2e/InstallerFixture.h"
 
 namespace {
 
-const std::wstring FormCaption = L"Kelpa editor installer";
 const std::wstring InstalledText = L"Kelpa editor was installed";
 
 std::string WithoutFinalBackslash(const std::string& path)
@@ -131,29 +131,15 @@ void ExpectLink(const std::string& file, const std::string& target, const std::s
 
 // One installer started from a kit folder, and the destinations of its runs
 // under a scratch folder.
-class InstallRun : public testing::Test {
+class InstallRun : public InstallerFixture {
 protected:
     void SetUp() override { RemoveLinks(); }
     void TearDown() override
     {
-        if (Process && Process->Running())
-            Process->Terminate();
+        InstallerFixture::TearDown();
         RemoveLinks();
     }
 
-    void Start(const std::string& workDir = "", const std::vector<std::string>& environment = {})
-    {
-        Process = std::make_unique<TProcess>(Kit.ExePath(), workDir, environment);
-        Form = WaitForWindow(*Process, FormCaption);
-        ASSERT_NE(nullptr, Form) << "no main window";
-    }
-    HWND Control(int id)
-    {
-        HWND control = FindControl(Form, id);
-        if (!control)
-            throw std::runtime_error("no control " + std::to_string(id));
-        return control;
-    }
     // Fills in the window as a user would.
     void Fill(const std::wstring& source, const std::wstring& destination, bool startMenu, bool desktop)
     {
@@ -195,12 +181,6 @@ protected:
         EXPECT_EQ(std::vector<std::wstring>{L"OK"}, box.Buttons);
         EXPECT_FALSE(owned) << "the success box has an owner";
     }
-    void ExpectEndsWithExitCode0()
-    {
-        std::optional<DWORD> code = Process->WaitForExit();
-        ASSERT_TRUE(code.has_value()) << "the installer did not end";
-        EXPECT_EQ(0u, *code);
-    }
     void InstallSucceeds()
     {
         bool owned = true;
@@ -209,10 +189,7 @@ protected:
         ExpectEndsWithExitCode0();
     }
 
-    TKitFolder Kit;
     TempDir Scratch;
-    std::unique_ptr<TProcess> Process;
-    HWND Form = nullptr;
 };
 
 } // namespace
@@ -504,24 +481,12 @@ TEST_F(InstallRun, RefusesTheLastCabinetOfASetWithoutContinuingFiles)
     EXPECT_EQ("", CompareTrees(reference.Path(), dest + "\\"));
 }
 
-namespace {
-constexpr uint64_t MiB = 1 << 20;
-} // namespace
-
 // Each failure in the middle of a file, through the real program: the error
 // box names the cause, the window stays, and every file is whole (the new
 // version or the old one, untouched) with no temporary file left.
 TEST_F(InstallRun, AFailureInTheMiddleOfAFileLeavesEveryFileWholeAndNoTemporaryFile)
 {
-    TSmallVolume volume(8 * MiB);
-    for (const TFailureRow& row : FailureRows(false)) {
-        SCOPED_TRACE(row.Name);
-        if (row.Point == TFailurePoint::fpFullVolume && !volume.Ready()) {
-            std::printf("[ SKIPPED  ] %s: %s\n", row.Name, volume.NotReadyReason().c_str());
-            continue;
-        }
-        const std::string work = (volume.Ready() ? volume.Root() : Scratch.Path()) + "run\\";
-        ASSERT_TRUE(CreateDirectoryA(work.c_str(), nullptr));
+    ForEachFailureRow(false, Scratch.Path(), [&](const TFailureRow& row, const std::string& work) {
         TFailureRun run(row, Kit.Path(), work + "Kelpa\\");
         ASSERT_NO_FATAL_FAILURE(Start());
         Fill(L"Kelpa.cab", AnsiToWide(work + "Kelpa"), true, false);
@@ -530,25 +495,13 @@ TEST_F(InstallRun, AFailureInTheMiddleOfAFileLeavesEveryFileWholeAndNoTemporaryF
         Click(Control(idCancel));
         ExpectEndsWithExitCode0();
         run.ExpectOutcome();
-        RemoveTree(work);
-    }
+    });
 }
 
 TEST_F(InstallRun, WhatCannotWorkIsRefusedBeforeAnythingIsWritten)
 {
     ASSERT_NO_FATAL_FAILURE(Start());
-    for (const TRefusalRow& row : RefusalRows()) {
-        SCOPED_TRACE(row.Name);
-        std::unique_ptr<TSmallVolume> volume;
-        std::string parent = Scratch.Path();
-        if (row.VolumeBytes) {
-            volume = std::make_unique<TSmallVolume>(row.VolumeBytes);
-            if (!volume->Ready()) {
-                std::printf("[ SKIPPED  ] %s: %s\n", row.Name, volume->NotReadyReason().c_str());
-                continue;
-            }
-            parent = volume->Root();
-        }
+    ForEachRefusalRow(Scratch.Path(), [&](const TRefusalRow& row, const std::string& parent, TSmallVolume* volume) {
         TRefusalRun run(row, Kit.Path(), parent + "Kelpa");
         if (row.ReadOnlyVolume)
             volume->MakeReadOnly();
@@ -557,5 +510,5 @@ TEST_F(InstallRun, WhatCannotWorkIsRefusedBeforeAnythingIsWritten)
         ExpectErrorBox(Install(), AnsiToWide(BoxText(run.ExpectedMessage())));
         EXPECT_FALSE(FileExists(StartMenuLink()));
         run.ExpectNothingWritten();
-    }
+    });
 }

@@ -12,11 +12,9 @@
 #include "core/Strings.h"
 #include "tests/TestRegistry.h"
 #include "harness/Harness.h"
+#include "tests/e2e/InstallerFixture.h"
 
 namespace {
-
-const std::wstring FormCaption = L"Kelpa editor installer";
-const std::string KelpaKey = "Software\\Kelpa";
 
 struct TLayout {
     int Id;
@@ -66,23 +64,8 @@ std::vector<std::wstring> Wide(const std::vector<std::string>& names)
 }
 
 // One run of the installer from a kit folder.
-class InstallerRun : public testing::Test {
+class InstallerRun : public FirstInstallationFixture {
 protected:
-    void SetUp() override { RegDeleteKeyA(HKEY_CURRENT_USER, KelpaKey.c_str()); }
-    void TearDown() override { RegDeleteKeyA(HKEY_CURRENT_USER, KelpaKey.c_str()); }
-
-    void Start()
-    {
-        Process = std::make_unique<TProcess>(Kit.ExePath());
-        Form = WaitForWindow(*Process, FormCaption);
-        ASSERT_NE(nullptr, Form) << "no main window";
-    }
-    HWND Control(int id)
-    {
-        HWND control = FindControl(Form, id);
-        EXPECT_NE(nullptr, control) << "no control " << id;
-        return control;
-    }
     // The control of the form that the focus window belongs to (the edit
     // field inside the combo box counts as the combo box).
     int FocusedControlId()
@@ -92,16 +75,6 @@ protected:
             w = GetParent(w);
         return w ? GetDlgCtrlID(w) : 0;
     }
-    void ExpectEndsWithExitCode0()
-    {
-        std::optional<DWORD> code = Process->WaitForExit();
-        ASSERT_TRUE(code.has_value()) << "the installer did not end";
-        EXPECT_EQ(0u, *code);
-    }
-
-    TKitFolder Kit;
-    std::unique_ptr<TProcess> Process;
-    HWND Form = nullptr;
 };
 
 void ExpectScaled(const char* name, int expected96, int actual, double scale, const char* what, double tolerance = 1.0)

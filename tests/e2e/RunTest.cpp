@@ -12,11 +12,11 @@
 #include "core/Strings.h"
 #include "harness/CabFixtures.h"
 #include "harness/Harness.h"
+#include "tests/e2e/InstallerFixture.h"
 #include "tests/cab/CabTestSupport.h"
 
 namespace {
 
-const std::wstring FormCaption = L"Kelpa editor installer";
 const std::wstring CancelledText = L"The installation was cancelled.";
 // Many small files spread over folders: creating files is what takes the time
 // under Wine, and the reader reports its progress after each one. The run
@@ -47,7 +47,7 @@ bool Answers(HWND aWindow)
     return SendMessageTimeoutW(aWindow, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &ignored) != 0;
 }
 
-class ResponsiveRun : public testing::Test {
+class ResponsiveRun : public InstallerFixture {
 protected:
     // The cabinet is made once for every test, written directly: the
     // library's compression half takes seconds for so many files.
@@ -69,25 +69,11 @@ protected:
         Folder = nullptr;
     }
 
-    void TearDown() override
-    {
-        if (Process && Process->Running())
-            Process->Terminate();
-    }
     void Start()
     {
-        Process = std::make_unique<TProcess>(Kit.ExePath());
-        Form = WaitForWindow(*Process, FormCaption);
-        ASSERT_NE(nullptr, Form) << "no main window";
+        ASSERT_NO_FATAL_FAILURE(InstallerFixture::Start());
         SetText(Control(idSource), AnsiToWide(Cabinet));
         SetText(Control(idDestination), AnsiToWide(Destination()));
-    }
-    HWND Control(int id)
-    {
-        HWND control = FindControl(Form, id);
-        if (!control)
-            throw std::runtime_error("no control " + std::to_string(id));
-        return control;
     }
     std::string Destination() const { return Scratch.Path() + "Kelpa"; }
     // The inputs a run disables, enabled or not.
@@ -117,10 +103,7 @@ protected:
 
     static TempDir* Folder;
     static std::string Cabinet;
-    TKitFolder Kit;
     TempDir Scratch;
-    std::unique_ptr<TProcess> Process;
-    HWND Form = nullptr;
 };
 
 TempDir* ResponsiveRun::Folder = nullptr;

@@ -1,6 +1,6 @@
 #include "tests/ui/TestForm.h"
 
-#include <iterator>
+#include "harness/HostForm.h"
 
 namespace {
 using F = TTestForm;
@@ -36,15 +36,7 @@ const TControlDescription kControls[] = {
      .Height = 25, .Text = "&Stop", .TabOrder = 7, .Options = coCancel, .ModalResult = mrCancel},
 };
 
-const TFormDescription kForm = {
-    .ClassName = "TTestForm",
-    .Caption = "Test form",
-    .Width = 320,
-    .Height = 200,
-    .ClientSize = true,
-    .Controls = kControls,
-    .ControlCount = std::size(kControls),
-};
+const TFormDescription kForm = HostFormDescription("TTestForm", "Test form", 320, 200, true, kControls);
 // clang-format on
 } // namespace
 
