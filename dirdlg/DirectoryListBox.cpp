@@ -35,12 +35,11 @@ TDirectoryListBox::TDirectoryListBox(TComponent* anOwner)
     : TListBox(anOwner), FOpenGlyph(std::make_unique<TGlyph>("OPENFOLDER")),
       FClosedGlyph(std::make_unique<TGlyph>("CLOSEDFOLDER")), FCurrentGlyph(std::make_unique<TGlyph>("CURRENTFOLDER"))
 {
-    Style = TListBoxStyle::lbOwnerDrawFixed;
+    OwnerDraw = true;
     Sorted = false;
     WantReturns = true;
     SetBounds(0, 0, 145, 97);
     FCurrentDir = CurrentDirectory();
-    UpdateItemHeight();
 }
 
 TDirectoryListBox::~TDirectoryListBox() = default;
@@ -54,18 +53,13 @@ void TDirectoryListBox::CreateParams(TCreateParams& aParams)
 void TDirectoryListBox::HandleCreated()
 {
     TListBox::HandleCreated();
-    FCreated = true;
     Rebuild();
 }
 
 LRESULT TDirectoryListBox::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
 {
     LRESULT result = TListBox::WndProc(aMsg, wParam, lParam);
-    // The font given at creation measures the height anew unless the height
-    // was set explicitly; a later change of font always does.
-    if (aMsg == WM_SETFONT && (FCreated || ItemHeight == FMeasuredHeight))
-        UpdateItemHeight();
-    else if (aMsg == WM_CHAR && wParam == VK_RETURN)
+    if (aMsg == WM_CHAR && wParam == VK_RETURN)
         OpenSelected();
     return result;
 }
@@ -78,11 +72,9 @@ bool TDirectoryListBox::CNCommand(WORD aCode, WORD anId)
     return handled;
 }
 
-void TDirectoryListBox::UpdateItemHeight()
+int TDirectoryListBox::MeasureItemHeight() const
 {
-    int height = std::max(FontLineHeight(WindowFont()), FOpenGlyph->Height() + 1);
-    FMeasuredHeight = height;
-    SetItemHeight(height);
+    return std::max(FontLineHeight(WindowFont()), FOpenGlyph->Height() + 1);
 }
 
 char TDirectoryListBox::DriveLetter() const noexcept
@@ -256,8 +248,7 @@ void TDirectoryListBox::ShowLines(const TLines& aLines)
         return;
     TListUpdate update(*this);
     Clear();
-    AppendLines([this](UINT aMsg, WPARAM wParam, LPARAM lParam) { return DefaultHandler(aMsg, wParam, lParam); },
-                aLines.Items);
+    AppendItems(aLines.Items);
     FCurrentIndex = aLines.CurrentIndex;
     SetItemIndex(FCurrentIndex);
 }
@@ -276,7 +267,7 @@ void TDirectoryListBox::RefreshLabel()
     if (!FDirLabel)
         return;
     // A label that sizes itself to its text has no width of its own to fit.
-    auto* pathLabel = dynamic_cast<TPathLabel*>(FDirLabel);
+    auto* pathLabel = dynamic_cast<TPathLabel*>(FDirLabel.get());
     bool autoSize = !pathLabel || pathLabel->AutoSize;
     RECT bounds = autoSize ? BoundsRect() : FDirLabel->BoundsRect();
     WindowDc dc(FDirLabel->HandleAllocated() ? FDirLabel->Handle() : nullptr);
@@ -347,76 +338,38 @@ std::string TDirectoryListBox::ShownText(int anIndex) const
 
 void TDirectoryListBox::DrawItem(int anIndex, const RECT& aRect, HDC aDc, TOwnerDrawState aState)
 {
-    FillListItem(aDc, aRect, aState, FontColor);
+    const TGlyph* glyph = LineGlyph(anIndex);
     int indent = anIndex * 4 + 2;
-    int glyphWidth = 16;
-    if (const TGlyph* glyph = LineGlyph(anIndex)) {
-        // Sub-directories sit one step below the directory they are in. The
-        // levels are counted after the drive part, so that the backslashes of
-        // \\server\share do not push them further right than under C:; a
-        // root is one level, with its backslash (C:\) or without (a share's
-        // root as the system may give it).
-        if (glyph == FClosedGlyph.get())
-            indent = (std::max(1, PathLevel(FCurrentDir.substr(DrivePart(FCurrentDir).size()))) + 1) * 4 + 2;
-        glyphWidth = glyph->Width();
-        glyph->Draw(aDc, aRect.left + indent, (aRect.top + aRect.bottom - glyph->Height()) / 2);
-    }
-    std::string text = ShownText(anIndex);
-    TextOutA(aDc, aRect.left + glyphWidth + indent + 4, aRect.top, text.c_str(), static_cast<int>(text.size()));
-    if (aState.Focused)
-        DrawFocusRect(aDc, &aRect);
+    // Sub-directories sit one step below the directory they are in. The
+    // levels are counted after the drive part, so that the backslashes of
+    // \\server\share do not push them further right than under C:; a root
+    // is one level, with its backslash (C:\) or without (a share's root as
+    // the system may give it).
+    if (glyph && glyph == FClosedGlyph.get())
+        indent = (std::max(1, PathLevel(FCurrentDir.substr(DrivePart(FCurrentDir).size()))) + 1) * 4 + 2;
+    DrawGlyphItem(aDc, aRect, aState, glyph, ShownText(anIndex),
+                  {.GlyphLeft = indent, .EmptySlot = 16, .CentreText = false});
+}
+
+TFileListBox* TDirectoryListBox::FileList() const noexcept
+{
+    return FFileList;
 }
 
 void TDirectoryListBox::SetFileList(TFileListBox* aList)
 {
-    if (aList == FFileList)
-        return;
-    if (FFileList) {
-        FFileList->FDirList = nullptr;
-        RemoveFreeNotification(FFileList);
-    }
-    FFileList = aList;
-    if (!aList)
-        return;
-    // A file list follows one directory list at a time.
-    if (aList->FDirList && aList->FDirList != this)
-        aList->FDirList->SetFileList(nullptr);
-    aList->FDirList = this;
-    FreeNotification(aList);
+    FFileList.SetPaired(aList, this, &TFileListBox::DirList, &TFileListBox::SetDirList);
 }
 
 void TDirectoryListBox::SetDirLabel(TLabel* aLabel)
 {
-    if (FDirLabel && FDirLabel != aLabel)
-        RemoveFreeNotification(FDirLabel);
-    FDirLabel = aLabel;
-    if (aLabel) {
-        FreeNotification(aLabel);
+    FDirLabel.Set(aLabel);
+    if (aLabel)
         RefreshLabel();
-    }
 }
 
 void TDirectoryListBox::SetDriveList(TComponent* aDriveList, std::function<void(char)> aSelectDrive)
 {
-    if (FDriveList && FDriveList != aDriveList)
-        RemoveFreeNotification(FDriveList);
-    FDriveList = aDriveList;
+    FDriveList.Set(aDriveList);
     FSelectDrive = aDriveList ? std::move(aSelectDrive) : nullptr;
-    if (aDriveList)
-        FreeNotification(aDriveList);
-}
-
-void TDirectoryListBox::Notification(TComponent* aComponent, TOperation anOperation)
-{
-    TListBox::Notification(aComponent, anOperation);
-    if (anOperation != TOperation::opRemove)
-        return;
-    if (aComponent == FFileList)
-        FFileList = nullptr;
-    if (aComponent == FDirLabel)
-        FDirLabel = nullptr;
-    if (aComponent == FDriveList) {
-        FDriveList = nullptr;
-        FSelectDrive = nullptr;
-    }
 }

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "dirdlg/DirPaths.h"
-#include "dirdlg/Glyph.h"
+#include "ui/Glyph.h"
 #include "ui/StdCtrls.h"
 
 class TFileListBox;
@@ -63,16 +63,17 @@ public:
     // True while a change of CurrentDir switches drives.
     bool InDriveChange() const noexcept { return FInDriveChange; }
 
-    // The file list that follows CurrentDir (not owned).
-    TFileListBox* FileList() const noexcept { return FFileList; }
+    // The file list that follows CurrentDir (not owned). A file list follows
+    // one directory list at a time: it leaves the one it followed before.
+    TFileListBox* FileList() const noexcept;
     void SetFileList(TFileListBox* aList);
     // The label that shows CurrentDir, shortened (not owned).
-    TLabel* DirLabel() const noexcept { return FDirLabel; }
+    TLabel* DirLabel() const noexcept { return FDirLabel.get(); }
     void SetDirLabel(TLabel* aLabel);
     // The drive list that this list follows (not owned), set by the drive
     // list itself: aSelectDrive selects a drive there, and the drive list then
     // calls DriveChanged. Null clears the link.
-    TComponent* DriveList() const noexcept { return FDriveList; }
+    TComponent* DriveList() const noexcept { return FDriveList.get(); }
     void SetDriveList(TComponent* aDriveList, std::function<void(char aDrive)> aSelectDrive);
 
     // Fired after every change of CurrentDir.
@@ -81,10 +82,11 @@ public:
 protected:
     void CreateParams(TCreateParams& aParams) override;
     void HandleCreated() override;
+    // The font's line height, at least a folder glyph's height and a pixel.
+    int MeasureItemHeight() const override;
     LRESULT WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam) override;
     bool CNCommand(WORD aCode, WORD anId) override;
     void DrawItem(int anIndex, const RECT& aRect, HDC aDc, TOwnerDrawState aState) override;
-    void Notification(TComponent* aComponent, TOperation anOperation) override;
 
 private:
     // The lines of a directory, made before any of them is shown.
@@ -102,11 +104,6 @@ private:
     void MoveTo(const std::string& aDir);
     void Change();
     void RefreshLabel();
-    void UpdateItemHeight();
-    // The height the font and glyphs gave last; an item height set apart
-    // from it (by a form's description) is kept when the window is created.
-    int FMeasuredHeight = 0;
-    bool FCreated = false;
     bool SameDir(const std::string& a, const std::string& b) const;
     const TGlyph* LineGlyph(int anIndex) const;
 
@@ -116,10 +113,8 @@ private:
     bool FCaseSensitive = false;
     bool FInDriveChange = false;
     int FCurrentIndex = -1;
-    TFileListBox* FFileList = nullptr;
-    TLabel* FDirLabel = nullptr;
-    TComponent* FDriveList = nullptr;
+    TComponentLink<TFileListBox> FFileList{*this};
+    TComponentLink<TLabel> FDirLabel{*this};
+    TComponentLink<TComponent> FDriveList{*this, [this] { FSelectDrive = nullptr; }};
     std::function<void(char)> FSelectDrive;
-
-    friend class TFileListBox;
 };

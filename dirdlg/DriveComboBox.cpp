@@ -85,7 +85,7 @@ std::string NetworkNameText(char aLetter)
 
 TDriveComboBox::TDriveComboBox(TComponent* anOwner) : TComboBox(anOwner)
 {
-    Style = TComboStyle::csOwnerDrawFixed;
+    OwnerDraw = true;
     for (int i = 0; i < static_cast<int>(TDriveGlyph::dgCount); ++i)
         FGlyphs[i] = std::make_unique<TGlyph>(kGlyphResources[i]);
     // The drive of the current directory; a UNC directory has none.
@@ -110,27 +110,12 @@ int TDriveComboBox::MeasureItemHeight() const
     return std::max(height, floppy);
 }
 
-void TDriveComboBox::CreateParams(TCreateParams& aParams)
-{
-    // The font is the form's, known once the control has a parent.
-    ItemHeight = MeasureItemHeight();
-    TComboBox::CreateParams(aParams);
-}
-
 void TDriveComboBox::HandleCreated()
 {
     TComboBox::HandleCreated();
     Refill();
     // No item is selected after a refill, so this always runs to the end.
     SetSelectedDrive(FSelectedDrive);
-}
-
-LRESULT TDriveComboBox::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
-{
-    LRESULT result = TComboBox::WndProc(aMsg, wParam, lParam);
-    if (aMsg == WM_SETFONT)
-        SetItemHeight(MeasureItemHeight());
-    return result;
 }
 
 void TDriveComboBox::SetTextCase(TTextCase aTextCase)
@@ -142,29 +127,20 @@ void TDriveComboBox::SetTextCase(TTextCase aTextCase)
     SetSelectedDrive(FSelectedDrive);
 }
 
-void TDriveComboBox::SetDirList(TDirectoryListBox* aDirList)
+TDirectoryListBox* TDriveComboBox::DirList() const noexcept
 {
-    if (FDirList == aDirList)
-        return;
-    if (FDirList) {
-        TDirectoryListBox* old = FDirList;
-        FDirList = nullptr;
-        RemoveFreeNotification(old);
-        if (old->DriveList() == this)
-            old->SetDriveList(nullptr, {});
-    }
-    FDirList = aDirList;
-    if (aDirList) {
-        FreeNotification(aDirList);
-        aDirList->SetDriveList(this, [this](char aDrive) { SetSelectedDrive(aDrive); });
-    }
+    return FDirList;
 }
 
-void TDriveComboBox::Notification(TComponent* aComponent, TOperation anOperation)
+void TDriveComboBox::SetDirList(TDirectoryListBox* aDirList)
 {
-    TComboBox::Notification(aComponent, anOperation);
-    if (anOperation == TOperation::opRemove && aComponent == FDirList)
-        FDirList = nullptr;
+    FDirList.SetPaired(
+        aDirList, this, &TDirectoryListBox::DriveList, [](TDirectoryListBox* aList, TDriveComboBox* aDrives) {
+            if (!aDrives)
+                aList->SetDriveList(nullptr, {});
+            else
+                aList->SetDriveList(aDrives, [aDrives](char aDrive) { aDrives->SetSelectedDrive(aDrive); });
+        });
 }
 
 void TDriveComboBox::Refill()
@@ -299,17 +275,6 @@ bool TDriveComboBox::CNCommand(WORD aCode, WORD anId)
 
 void TDriveComboBox::DrawItem(int anIndex, const RECT& aRect, HDC aDc, TOwnerDrawState aState)
 {
-    FillListItem(aDc, aRect, aState, FontColor);
-    int glyphWidth = 16;
-    TDriveGlyph glyph = ItemGlyph(anIndex);
-    if (const TGlyph* bitmap = Glyph(glyph)) {
-        glyphWidth = bitmap->Width();
-        bitmap->Draw(aDc, aRect.left + 2, (aRect.top + aRect.bottom - bitmap->Height()) / 2);
-    }
-    RECT text = aRect;
-    text.left += glyphWidth + 6;
-    std::string caption = Item(anIndex);
-    DrawTextA(aDc, caption.c_str(), static_cast<int>(caption.size()), &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-    if (aState.Focused && !aState.ComboEdit)
-        DrawFocusRect(aDc, &aRect);
+    // Drives without a glyph keep its place, so that the letters line up.
+    DrawGlyphItem(aDc, aRect, aState, Glyph(ItemGlyph(anIndex)), Item(anIndex), {.GlyphLeft = 2, .EmptySlot = 16});
 }

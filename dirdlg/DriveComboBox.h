@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "dirdlg/Glyph.h"
+#include "ui/Glyph.h"
 #include "ui/StdCtrls.h"
 
 class TDirectoryListBox;
@@ -36,7 +36,7 @@ public:
 
     // The directory list that follows the selected drive; not owned, cleared
     // when that list is destroyed.
-    TDirectoryListBox* DirList() const noexcept { return FDirList; }
+    TDirectoryListBox* DirList() const noexcept;
     void SetDirList(TDirectoryListBox* aDirList);
 
     // Rebuilds the items from the drives present now, in letter order; no item
@@ -49,17 +49,13 @@ public:
     const TGlyph* Glyph(TDriveGlyph aGlyph) const noexcept;
 
 protected:
-    void CreateParams(TCreateParams& aParams) override;
     void HandleCreated() override;
-    LRESULT WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam) override;
+    // The font's line height, at least the floppy glyph's height.
+    int MeasureItemHeight() const override;
     bool CNCommand(WORD aCode, WORD anId) override;
     void DrawItem(int anIndex, const RECT& aRect, HDC aDc, TOwnerDrawState aState) override;
-    void Notification(TComponent* aComponent, TOperation anOperation) override;
 
 private:
-    // The item height for the font: its line height, at least the floppy
-    // glyph's height.
-    int MeasureItemHeight() const;
     void AddDrive(char aLetter, UINT aKind);
     // The first item that stands for aDrive, or -1.
     int DriveItem(char aDrive) const;
@@ -67,7 +63,7 @@ private:
 
     char FSelectedDrive = 0;
     TTextCase FTextCase = TTextCase::tcLowerCase;
-    TDirectoryListBox* FDirList = nullptr;
+    TComponentLink<TDirectoryListBox> FDirList{*this};
     std::unique_ptr<TGlyph> FGlyphs[static_cast<int>(TDriveGlyph::dgCount)];
 };
 

@@ -52,11 +52,10 @@ TFileListBox::TFileListBox(TComponent* anOwner)
     : TListBox(anOwner), FExeGlyph(std::make_unique<TGlyph>("EXECUTABLE")),
       FFolderGlyph(std::make_unique<TGlyph>("CLOSEDFOLDER")), FUnknownGlyph(std::make_unique<TGlyph>("UNKNOWNFILE"))
 {
-    Style = TListBoxStyle::lbOwnerDrawFixed;
+    OwnerDraw = true;
     Sorted = true;
     SetBounds(0, 0, 145, 97);
     FListedDir = CurrentDirectory();
-    UpdateItemHeight();
 }
 
 TFileListBox::~TFileListBox() = default;
@@ -70,18 +69,7 @@ void TFileListBox::CreateParams(TCreateParams& aParams)
 void TFileListBox::HandleCreated()
 {
     TListBox::HandleCreated();
-    FCreated = true;
     Refill();
-}
-
-LRESULT TFileListBox::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
-{
-    LRESULT result = TListBox::WndProc(aMsg, wParam, lParam);
-    // The font given at creation measures the height anew unless the height
-    // was set explicitly; a later change of font always does.
-    if (aMsg == WM_SETFONT && (FCreated || ItemHeight == FMeasuredHeight))
-        UpdateItemHeight();
-    return result;
 }
 
 bool TFileListBox::CNCommand(WORD aCode, WORD anId)
@@ -92,28 +80,46 @@ bool TFileListBox::CNCommand(WORD aCode, WORD anId)
     return handled;
 }
 
-void TFileListBox::UpdateItemHeight()
+int TFileListBox::MeasureItemHeight() const
 {
     int height = FontLineHeight(WindowFont());
-    if (FShowGlyphs)
-        height = std::max(height, FExeGlyph->Height() + 1);
-    FMeasuredHeight = height;
-    SetItemHeight(height);
+    return FShowGlyphs ? std::max(height, FExeGlyph->Height() + 1) : height;
 }
 
 void TFileListBox::Refill()
 {
+    ListEntries(FListedDir, FMask, FFileType);
+}
+
+void TFileListBox::ListEntries(const std::string& aDir, const std::string& aMask, TFileType aFileType)
+{
+    // Without a window there are no lines: the settings alone change.
+    std::vector<TListItem> items;
+    if (HandleAllocated())
+        items = ReadEntries(aDir, aMask, aFileType);
+    FListedDir = aDir;
+    FMask = aMask;
+    FFileType = aFileType;
     if (!HandleAllocated())
         return;
-    const DWORD attrWord = FFileType & 0x3F;
-    const bool normal = (FFileType & FileAttr(ftNormal)) != 0;
-    ChangeDirectory(FListedDir);
+    {
+        TListUpdate update(*this);
+        Clear();
+        AppendItems(items);
+    }
+    Change();
+}
+
+std::vector<TListItem> TFileListBox::ReadEntries(const std::string& aDir, const std::string& aMask,
+                                                 TFileType aFileType) const
+{
+    const DWORD attrWord = aFileType & 0x3F;
+    const bool normal = (aFileType & FileAttr(ftNormal)) != 0;
+    ChangeDirectory(aDir);
     TCursorRestore cursor;
-    // The entries are read in full before the lines are touched, so that a
-    // search that fails leaves the list as it was.
     std::vector<TListItem> items;
     bool busy = false;
-    for (const std::string& pattern : SplitText(FMask, ';')) {
+    for (const std::string& pattern : SplitText(aMask, ';')) {
         if (pattern.empty())
             continue;
         SearchDirectory(pattern, attrWord, [&](const WIN32_FIND_DATAA& anEntry) {
@@ -134,13 +140,7 @@ void TFileListBox::Refill()
     }
     // In the control's order, so that the lines go in without comparisons.
     SortByText(items, false);
-    {
-        TListUpdate update(*this);
-        Clear();
-        AppendLines([this](UINT aMsg, WPARAM wParam, LPARAM lParam) { return DefaultHandler(aMsg, wParam, lParam); },
-                    items);
-    }
-    Change();
+    return items;
 }
 
 void TFileListBox::Change()
@@ -164,42 +164,19 @@ void TFileListBox::SetListedDir(const std::string& aDir)
     if (!IsFullPath(aDir) && IsDirectory(FListedDir))
         ChangeDirectory(FListedDir);
     ChangeDirectory(aDir);
-    const std::string old = FListedDir;
-    FListedDir = CurrentDirectory();
-    try {
-        Refill();
-    } catch (...) {
-        FListedDir = old;
-        throw;
-    }
+    ListEntries(CurrentDirectory(), FMask, FFileType);
 }
 
 void TFileListBox::SetMask(const std::string& aMask)
 {
-    if (aMask == FMask)
-        return;
-    const std::string old = FMask;
-    FMask = aMask;
-    try {
-        Refill();
-    } catch (...) {
-        FMask = old;
-        throw;
-    }
+    if (aMask != FMask)
+        ListEntries(FListedDir, aMask, FFileType);
 }
 
 void TFileListBox::SetFileType(TFileType aFileType)
 {
-    if (aFileType == FFileType)
-        return;
-    const TFileType old = FFileType;
-    FFileType = aFileType;
-    try {
-        Refill();
-    } catch (...) {
-        FFileType = old;
-        throw;
-    }
+    if (aFileType != FFileType)
+        ListEntries(FListedDir, FMask, aFileType);
 }
 
 void TFileListBox::SetShowGlyphs(bool aShow)
@@ -213,14 +190,21 @@ void TFileListBox::SetShowGlyphs(bool aShow)
         InvalidateRect(Handle(), nullptr, TRUE);
 }
 
+TDirectoryListBox* TFileListBox::DirList() const noexcept
+{
+    return FDirList;
+}
+
+void TFileListBox::SetDirList(TDirectoryListBox* aList)
+{
+    FDirList.SetPaired(aList, this, &TDirectoryListBox::FileList, &TDirectoryListBox::SetFileList);
+}
+
 void TFileListBox::SetFileEdit(TEdit* anEdit)
 {
-    if (FFileEdit && FFileEdit != anEdit)
-        RemoveFreeNotification(FFileEdit);
-    FFileEdit = anEdit;
+    FFileEdit.Set(anEdit);
     if (!anEdit)
         return;
-    FreeNotification(anEdit);
     std::string name = SelectedName();
     anEdit->SetText(name.empty() ? FMask : name);
 }
@@ -276,26 +260,6 @@ const TGlyph* TFileListBox::LineGlyph(int anIndex) const
 
 void TFileListBox::DrawItem(int anIndex, const RECT& aRect, HDC aDc, TOwnerDrawState aState)
 {
-    FillListItem(aDc, aRect, aState, FontColor);
-    int offset = 2;
-    const TGlyph* glyph = FShowGlyphs ? LineGlyph(anIndex) : nullptr;
-    if (glyph) {
-        glyph->Draw(aDc, aRect.left + 2, (aRect.top + aRect.bottom - glyph->Height()) / 2);
-        offset = glyph->Width() + 6;
-    }
-    std::string text = Item(anIndex);
-    TextOutA(aDc, aRect.left + offset, aRect.top, text.c_str(), static_cast<int>(text.size()));
-    if (aState.Focused)
-        DrawFocusRect(aDc, &aRect);
-}
-
-void TFileListBox::Notification(TComponent* aComponent, TOperation anOperation)
-{
-    TListBox::Notification(aComponent, anOperation);
-    if (anOperation != TOperation::opRemove)
-        return;
-    if (aComponent == FFileEdit)
-        FFileEdit = nullptr;
-    if (aComponent == FDirList)
-        FDirList = nullptr;
+    DrawGlyphItem(aDc, aRect, aState, FShowGlyphs ? LineGlyph(anIndex) : nullptr, Item(anIndex),
+                  {.GlyphLeft = 2, .EmptySlot = 0, .CentreText = false});
 }

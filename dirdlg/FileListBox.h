@@ -8,8 +8,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
-#include "dirdlg/Glyph.h"
+#include "ui/Glyph.h"
 #include "ui/StdCtrls.h"
 
 class TDirectoryListBox;
@@ -41,11 +42,13 @@ public:
     bool ShowGlyphs() const noexcept { return FShowGlyphs; }
     void SetShowGlyphs(bool aShow);
     // The edit field that shows the selected name, or the mask (not owned).
-    TEdit* FileEdit() const noexcept { return FFileEdit; }
+    TEdit* FileEdit() const noexcept { return FFileEdit.get(); }
     void SetFileEdit(TEdit* anEdit);
-    // The directory list this list follows (not owned); set through the
-    // directory list's FileList.
-    TDirectoryListBox* DirList() const noexcept { return FDirList; }
+    // The directory list this list follows (not owned); the same link as the
+    // directory list's FileList, which either side may set. Following one
+    // leaves the directory list followed before.
+    TDirectoryListBox* DirList() const noexcept;
+    void SetDirList(TDirectoryListBox* aList);
 
     // The selected line's text; "" when none. Writing selects the line of
     // that name (ignoring case), or none.
@@ -69,27 +72,27 @@ public:
 protected:
     void CreateParams(TCreateParams& aParams) override;
     void HandleCreated() override;
-    LRESULT WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam) override;
+    // The font's line height; with glyphs, at least a glyph's height and a
+    // pixel.
+    int MeasureItemHeight() const override;
     bool CNCommand(WORD aCode, WORD anId) override;
     void DrawItem(int anIndex, const RECT& aRect, HDC aDc, TOwnerDrawState aState) override;
-    void Notification(TComponent* aComponent, TOperation anOperation) override;
 
 private:
+    // Reads the entries of aDir that match aMask and aFileType in full, and
+    // only then makes them the list's settings and lines: a search that fails
+    // changes nothing.
+    void ListEntries(const std::string& aDir, const std::string& aMask, TFileType aFileType);
+    // The entries in the list's order; makes aDir the current directory.
+    std::vector<TListItem> ReadEntries(const std::string& aDir, const std::string& aMask, TFileType aFileType) const;
     void Change();
-    void UpdateItemHeight();
-    // The height the font and glyphs gave last; an item height set apart
-    // from it (by a form's description) is kept when the window is created.
-    int FMeasuredHeight = 0;
-    bool FCreated = false;
 
     std::string FListedDir;
     std::string FMask = "*.*";
     TFileType FFileType = FileAttr(ftNormal);
     bool FShowGlyphs = false;
-    TEdit* FFileEdit = nullptr;
-    TDirectoryListBox* FDirList = nullptr;
+    TComponentLink<TEdit> FFileEdit{*this};
+    TComponentLink<TDirectoryListBox> FDirList{*this};
     int FLastSelection = -1;
     std::unique_ptr<TGlyph> FExeGlyph, FFolderGlyph, FUnknownGlyph;
-
-    friend class TDirectoryListBox;
 };

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "core/Exceptions.h"
-
 std::string TextSortKey(const std::string& aText)
 {
     wchar_t wide[MAX_PATH * 2];
@@ -53,21 +51,4 @@ void SortByText(std::vector<TListItem>& anItems, bool aUnique)
         sorted.push_back(std::move(anItems[keyed[i].Index]));
     }
     anItems = std::move(sorted);
-}
-
-void AppendLines(const TListSend& aSend, const std::vector<TListItem>& anItems)
-{
-    size_t bytes = 0;
-    for (const TListItem& item : anItems)
-        bytes += item.Text.size() + 1;
-    aSend(LB_INITSTORAGE, anItems.size(), static_cast<LPARAM>(bytes));
-    for (const TListItem& item : anItems) {
-        // Inserting at the end never sorts, so a sorted list costs no
-        // comparisons here.
-        LRESULT index = aSend(LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(item.Text.c_str()));
-        if (index < 0)
-            throw EOutOfMemory();
-        if (item.Data)
-            aSend(LB_SETITEMDATA, static_cast<WPARAM>(index), item.Data);
-    }
 }

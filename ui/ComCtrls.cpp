@@ -116,11 +116,7 @@ void TToolBar::ApplyDescription(TDescriptionContext& aContext, const TControlDes
 
 void TToolBar::SetImages(TImageList* anImages)
 {
-    if (FImages)
-        RemoveFreeNotification(FImages);
-    FImages = anImages;
-    if (FImages)
-        FreeNotification(FImages);
+    FImages.Set(anImages);
     if (HandleAllocated()) {
         SendMessageA(Handle(), TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(FImages ? FImages->Handle() : nullptr));
         InvalidateRect(Handle(), nullptr, TRUE);
@@ -174,12 +170,6 @@ void TToolBar::Notification(TComponent* aComponent, TOperation anOperation)
     TWinControl::Notification(aComponent, anOperation);
     if (anOperation != TOperation::opRemove)
         return;
-    if (aComponent == FImages) {
-        FImages = nullptr;
-        if (HandleAllocated())
-            SendMessageA(Handle(), TB_SETIMAGELIST, 0, 0);
-        return;
-    }
     auto it = std::find(FButtons.begin(), FButtons.end(), aComponent);
     if (it == FButtons.end())
         return;

@@ -81,7 +81,11 @@ protected:
 private:
     void InsertButton(TToolButton* aButton);
     std::vector<TToolButton*> FButtons;
-    TImageList* FImages = nullptr;
+    // Cleared with the list: the bar shows no images then.
+    TComponentLink<TImageList> FImages{*this, [this] {
+                                           if (HandleAllocated())
+                                               SendMessageA(Handle(), TB_SETIMAGELIST, 0, 0);
+                                       }};
 };
 
 // A smooth horizontal bar that fills from the left as a position moves from

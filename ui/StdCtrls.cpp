@@ -5,6 +5,7 @@
 #include "core/Exceptions.h"
 #include "core/Handle.h"
 #include "ui/Description.h"
+#include "ui/Glyph.h"
 
 namespace {
 const TListMessages kListBoxMessages = {
@@ -100,18 +101,7 @@ void TLabel::CreateParams(TCreateParams& aParams)
 
 void TLabel::SetFocusControl(TWinControl* aControl)
 {
-    if (FFocusControl)
-        RemoveFreeNotification(FFocusControl);
-    FFocusControl = aControl;
-    if (aControl)
-        FreeNotification(aControl);
-}
-
-void TLabel::Notification(TComponent* aComponent, TOperation anOperation)
-{
-    TWinControl::Notification(aComponent, anOperation);
-    if (anOperation == TOperation::opRemove && aComponent == FFocusControl)
-        FFocusControl = nullptr;
+    FFocusControl.Set(aControl);
 }
 
 void TLabel::ApplyDescription(TDescriptionContext& aContext, const TControlDescription& aRow)
@@ -280,12 +270,30 @@ void TCustomListControl::CheckIndex(int anIndex) const
         RaiseIndexError(anIndex);
 }
 
+void TCustomListControl::CreateParams(TCreateParams& aParams)
+{
+    // The font is the form's, known once the control has a parent.
+    if (ItemHeight == FMeasuredHeight)
+        RemeasureItemHeight();
+    TWinControl::CreateParams(aParams);
+}
+
 void TCustomListControl::HandleCreated()
 {
     // A fixed-height owner-drawn list asked with WM_MEASUREITEM during its
     // creation, before it was bound: set the height now.
     if (ItemHeight > 0)
         SendMessageA(Handle(), FMessages.SetItemHeight, 0, ItemHeight);
+    FCreated = true;
+}
+
+void TCustomListControl::RemeasureItemHeight()
+{
+    int height = MeasureItemHeight();
+    if (height <= 0)
+        return;
+    FMeasuredHeight = height;
+    SetItemHeight(height);
 }
 
 void TCustomListControl::ApplyDescription(TDescriptionContext& aContext, const TControlDescription& aRow)
@@ -293,6 +301,8 @@ void TCustomListControl::ApplyDescription(TDescriptionContext& aContext, const T
     TWinControl::ApplyDescription(aContext, aRow);
     if (aRow.ItemHeight > 0)
         ItemHeight = aContext.Scale(aRow.ItemHeight);
+    if (aRow.Options & coOwnerDraw)
+        OwnerDraw = true;
 }
 
 int TCustomListControl::AddItem(const std::string& anItem, TItemData aData)
@@ -320,14 +330,32 @@ int TCustomListControl::InsertItem(int anIndex, const std::string& anItem, TItem
 
 void TCustomListControl::AddItems(const std::vector<TListItem>& anItems)
 {
+    AddBatch(anItems, FMessages.AddString);
+}
+
+void TCustomListControl::AppendItems(const std::vector<TListItem>& anItems)
+{
+    // Inserting at the end never sorts, so a sorted list costs no
+    // comparisons here.
+    AddBatch(anItems, FMessages.InsertString);
+}
+
+void TCustomListControl::AddBatch(const std::vector<TListItem>& anItems, UINT aMessage)
+{
+    RequireHandle(*this);
     size_t bytes = 0;
     for (const TListItem& item : anItems)
         bytes += item.Text.size() + 1;
     // Reserving is only a hint: a refusal leaves the adds to grow the storage.
-    Send(FMessages.InitStorage, anItems.size(), static_cast<LPARAM>(bytes));
+    DefaultHandler(FMessages.InitStorage, anItems.size(), static_cast<LPARAM>(bytes));
     TListUpdate update(*this);
-    for (const TListItem& item : anItems)
-        AddItem(item.Text, item.Data);
+    for (const TListItem& item : anItems) {
+        LRESULT index = DefaultHandler(aMessage, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(item.Text.c_str()));
+        if (index < 0)
+            throw EOutOfMemory();
+        if (item.Data)
+            DefaultHandler(FMessages.SetItemData, static_cast<WPARAM>(index), item.Data);
+    }
 }
 
 void TCustomListControl::DeleteItem(int anIndex)
@@ -423,7 +451,12 @@ LRESULT TCustomListControl::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
             return 0;
         wParam = key;
     }
-    return TWinControl::WndProc(aMsg, wParam, lParam);
+    LRESULT result = TWinControl::WndProc(aMsg, wParam, lParam);
+    // The font given at creation measures the height anew unless the height
+    // was set on purpose; a later change of font always does.
+    if (aMsg == WM_SETFONT && (FCreated || ItemHeight == FMeasuredHeight))
+        RemeasureItemHeight();
+    return result;
 }
 
 void TCustomListControl::KeyDown(WORD& aKey)
@@ -454,30 +487,44 @@ void TCustomListControl::DrawItem(int anIndex, const RECT& aRect, HDC aDc, TOwne
         DrawListItemText(aDc, aRect, Item(anIndex), aState, FontColor);
 }
 
+void TCustomListControl::DrawGlyphItem(HDC aDc, const RECT& aRect, TOwnerDrawState aState, const TGlyph* aGlyph,
+                                       const std::string& aText, const TItemLayout& aLayout)
+{
+    FillListItem(aDc, aRect, aState, FontColor);
+    int left = aRect.left + aLayout.GlyphLeft;
+    int slot = aGlyph ? aGlyph->Width() : aLayout.EmptySlot;
+    if (aGlyph)
+        aGlyph->Draw(aDc, left, (aRect.top + aRect.bottom - aGlyph->Height()) / 2);
+    if (slot > 0)
+        left += slot + 4;
+    if (aLayout.CentreText) {
+        RECT text = aRect;
+        text.left = left;
+        DrawTextA(aDc, aText.c_str(), static_cast<int>(aText.size()), &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    } else {
+        TextOutA(aDc, left, aRect.top, aText.c_str(), static_cast<int>(aText.size()));
+    }
+    // A combo box's own field shows no focus rectangle of ours.
+    if (aState.Focused && !aState.ComboEdit)
+        DrawFocusRect(aDc, &aRect);
+}
+
 TComboBox::TComboBox(TComponent* anOwner) : TCustomListControl(anOwner, kComboBoxMessages)
 {
 }
 
 void TComboBox::CreateParams(TCreateParams& aParams)
 {
-    TWinControl::CreateParams(aParams);
+    TCustomListControl::CreateParams(aParams);
     FDesignHeight = aParams.Height - WindowHeight(0);
     aParams.ClassName = "COMBOBOX";
     aParams.Style |= WS_VSCROLL | CBS_AUTOHSCROLL;
-    switch (Style) {
-    case TComboStyle::csDropDown: aParams.Style |= CBS_DROPDOWN; break;
-    case TComboStyle::csDropDownList: aParams.Style |= CBS_DROPDOWNLIST; break;
-    case TComboStyle::csOwnerDrawFixed: aParams.Style |= CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS; break;
-    }
+    if (OwnerDraw)
+        aParams.Style |= CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS;
+    else
+        aParams.Style |= Style == TComboStyle::csDropDown ? CBS_DROPDOWN : CBS_DROPDOWNLIST;
     if (Sorted)
         aParams.Style |= CBS_SORT;
-}
-
-void TComboBox::ApplyDescription(TDescriptionContext& aContext, const TControlDescription& aRow)
-{
-    TCustomListControl::ApplyDescription(aContext, aRow);
-    if (aRow.Options & coOwnerDraw)
-        Style = TComboStyle::csOwnerDrawFixed;
 }
 
 int TComboBox::WindowHeight(int aHeight) const
@@ -530,19 +577,17 @@ TListBox::TListBox(TComponent* anOwner) : TCustomListControl(anOwner, kListBoxMe
 void TListBox::ApplyDescription(TDescriptionContext& aContext, const TControlDescription& aRow)
 {
     TCustomListControl::ApplyDescription(aContext, aRow);
-    if (aRow.Options & coOwnerDraw)
-        Style = TListBoxStyle::lbOwnerDrawFixed;
     if (aRow.Options & coIntegralHeight)
         IntegralHeight = true;
 }
 
 void TListBox::CreateParams(TCreateParams& aParams)
 {
-    TWinControl::CreateParams(aParams);
+    TCustomListControl::CreateParams(aParams);
     aParams.ClassName = "LISTBOX";
     aParams.Style |= WS_VSCROLL | LBS_NOTIFY;
     aParams.ExStyle |= WS_EX_CLIENTEDGE;
-    if (Style == TListBoxStyle::lbOwnerDrawFixed)
+    if (OwnerDraw)
         aParams.Style |= LBS_OWNERDRAWFIXED | LBS_HASSTRINGS;
     if (Sorted)
         aParams.Style |= LBS_SORT;

@@ -9,6 +9,8 @@
 #include "core/Strings.h" // UpperChar for accelerators
 #include "ui/Controls.h"
 
+class TGlyph;
+
 // Static text on one line; an "&" marks the accelerator.
 class TLabel : public TWinControl {
 public:
@@ -25,10 +27,9 @@ public:
 protected:
     void CreateParams(TCreateParams& aParams) override;
     void HandleCreated() override;
-    void Notification(TComponent* aComponent, TOperation anOperation) override;
 
 private:
-    TWinControl* FFocusControl = nullptr;
+    TComponentLink<TWinControl> FFocusControl{*this};
 };
 
 // Single-line edit field.
@@ -79,8 +80,6 @@ protected:
     bool CNCommand(WORD aCode, WORD anId) override;
 };
 
-enum class TListStyle { lsStandard, lsOwnerDrawFixed };
-
 // What an owner-drawn item is drawn with.
 struct TOwnerDrawState {
     bool Selected = false;
@@ -100,6 +99,17 @@ using TKeyEvent = std::function<void(TComponent* Sender, WORD& aKey)>;
 // Pointer-sized data kept with each item of a list: a glyph, a level, an object.
 using TItemData = LPARAM;
 
+// Where the parts of an owner-drawn line go: a glyph, then the text.
+struct TItemLayout {
+    // The glyph's left edge, from the item's left edge.
+    int GlyphLeft = 2;
+    // The width kept free when an item has no glyph, so that texts line up;
+    // 0 keeps none (the text starts where the glyph would).
+    int EmptySlot = 0;
+    // The text centred in the item's height, or from its top.
+    bool CentreText = true;
+};
+
 struct TListItem {
     std::string Text;
     TItemData Data = 0;
@@ -117,10 +127,15 @@ struct TListMessages {
 class TCustomListControl : public TWinControl {
 public:
     // Height of an item; 0 keeps the platform's. Assign before the window
-    // exists; afterwards use SetItemHeight.
+    // exists; afterwards use SetItemHeight. A list that measures its items
+    // (MeasureItemHeight) follows its font instead, unless a height apart
+    // from the measured one was assigned before the window was made.
     int ItemHeight = 0;
     // Kept sorted by the control (assign before the window exists).
     bool Sorted = false;
+    // The program draws the items (DrawItem), all of one height; assign
+    // before the window exists. An owner-drawn combo box has no edit field.
+    bool OwnerDraw = false;
     // Enter goes to the list (KeyDown sees VK_RETURN) instead of pressing the
     // form's default button.
     bool WantReturns = false;
@@ -129,8 +144,14 @@ public:
     int AddItem(const std::string& anItem, TItemData aData = 0);
     // Inserts an item at anIndex (-1: at the end), also in a sorted list.
     int InsertItem(int anIndex, const std::string& anItem, TItemData aData = 0);
-    // Adds many items with storage reserved once and redraw off meanwhile.
+    // Adds many items (each at its sorted place when Sorted) with storage
+    // reserved once and redraw off meanwhile.
     void AddItems(const std::vector<TListItem>& anItems);
+    // Appends many items in the order given, also to a sorted list (they
+    // must be in its order already): no comparisons, storage reserved once,
+    // redraw off meanwhile, and each message straight to the system's list
+    // rather than through our window procedure.
+    void AppendItems(const std::vector<TListItem>& anItems);
     void DeleteItem(int anIndex);
     void Clear();
     int Count() const;
@@ -152,7 +173,7 @@ public:
     bool Updating() const noexcept { return FUpdateCount > 0; }
 
     bool WantsReturn() const override { return WantReturns; }
-    // ItemHeight, scaled by the form.
+    // ItemHeight, scaled by the form, and coOwnerDraw.
     void ApplyDescription(TDescriptionContext& aContext, const TControlDescription& aRow) override;
 
     TDrawItemEvent OnDrawItem;
@@ -160,12 +181,23 @@ public:
 
 protected:
     TCustomListControl(TComponent* anOwner, const TListMessages& aMessages);
+    // Measures the item height before the window is made (a combo box sizes
+    // its window by it), then leaves the rest to the platform's class.
+    void CreateParams(TCreateParams& aParams) override;
     void HandleCreated() override;
+    // The item height the font (and whatever else an item shows) asks for
+    // now; 0, the default, leaves ItemHeight alone.
+    virtual int MeasureItemHeight() const { return 0; }
     LRESULT WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam) override;
     bool CNDrawItem(DRAWITEMSTRUCT& anItem) override;
     // Draws an owner-drawn item; the default runs OnDrawItem or draws the
     // text in the control's FontColor.
     virtual void DrawItem(int anIndex, const RECT& aRect, HDC aDc, TOwnerDrawState aState);
+    // Draws an item as this program's glyph lists do: the background, aGlyph
+    // (may be null) centred in the item's height, aText four pixels after
+    // it, and the focus rectangle.
+    void DrawGlyphItem(HDC aDc, const RECT& aRect, TOwnerDrawState aState, const TGlyph* aGlyph,
+                       const std::string& aText, const TItemLayout& aLayout);
     // A key went down in the control's window (not in a combo box's edit
     // field, which is a window of its own); the default runs OnKeyDown.
     // Setting aKey to 0 skips the control's own handling.
@@ -173,9 +205,16 @@ protected:
 
 private:
     LRESULT Send(UINT aMsg, WPARAM wParam = 0, LPARAM lParam = 0) const;
+    // Adds anItems with aMessage (AddString or InsertString at the end).
+    void AddBatch(const std::vector<TListItem>& anItems, UINT aMessage);
+    // Measures the item height and applies it.
+    void RemeasureItemHeight();
     void CheckIndex(int anIndex) const;
     const TListMessages& FMessages;
     int FUpdateCount = 0;
+    // The height measured last; an ItemHeight apart from it was set on purpose.
+    int FMeasuredHeight = 0;
+    bool FCreated = false;
 };
 
 // Turns a list's redraw off for a scope (a refill), on every path.
@@ -191,15 +230,13 @@ private:
 };
 
 // Combo box; csDropDown has an edit field with free text.
-enum class TComboStyle { csDropDown, csDropDownList, csOwnerDrawFixed };
+enum class TComboStyle { csDropDown, csDropDownList };
 
 class TComboBox : public TCustomListControl {
 public:
     explicit TComboBox(TComponent* anOwner);
     TComboStyle Style = TComboStyle::csDropDown;
     int DropDownCount = 8;
-    // coOwnerDraw.
-    void ApplyDescription(TDescriptionContext& aContext, const TControlDescription& aRow) override;
 
     TNotifyEvent OnChange;
 
@@ -213,15 +250,12 @@ private:
     int FDesignHeight = 0;
 };
 
-enum class TListBoxStyle { lbStandard, lbOwnerDrawFixed };
-
 class TListBox : public TCustomListControl {
 public:
     explicit TListBox(TComponent* anOwner);
-    TListBoxStyle Style = TListBoxStyle::lbStandard;
     // Height rounded down to whole items; false keeps the height given.
     bool IntegralHeight = false;
-    // coOwnerDraw and coIntegralHeight.
+    // coIntegralHeight.
     void ApplyDescription(TDescriptionContext& aContext, const TControlDescription& aRow) override;
 
     TNotifyEvent OnClick;

@@ -64,3 +64,52 @@ TEST(Component, LinkIsClearedWhenTheLinkedComponentGoes)
     delete other;
     EXPECT_EQ(list->Link, other);
 }
+
+namespace {
+// A component with two links, as a list keeps to its label and its partner.
+struct Linker : TComponent {
+    explicit Linker(TComponent* owner) : TComponent(owner) {}
+    TComponentLink<TComponent> First{*this, [this] { FirstCleared = First.get() == nullptr; }};
+    TComponentLink<Linker> Partner{*this};
+    bool FirstCleared = false;
+};
+} // namespace
+
+TEST(ComponentLink, ClearsItselfAndTellsItsHolderWhenTheTargetGoes)
+{
+    TComponent owner(nullptr);
+    auto* holder = new Linker(&owner);
+    auto* target = new TComponent(&owner);
+    holder->First.Set(target);
+    EXPECT_EQ(holder->First.get(), target);
+    delete target;
+    EXPECT_EQ(holder->First.get(), nullptr);
+    EXPECT_TRUE(holder->FirstCleared);
+    // A link moved elsewhere is not cleared by its old target.
+    auto* old = new TComponent(&owner);
+    auto* next = new TComponent(&owner);
+    holder->First.Set(old);
+    holder->First.Set(next);
+    delete old;
+    EXPECT_EQ(holder->First.get(), next);
+}
+
+TEST(ComponentLink, AnotherLinkBetweenTheSamePairKeepsBeingToldAfterOneIsDropped)
+{
+    TComponent owner(nullptr);
+    auto* a = new Linker(&owner);
+    auto* b = new Linker(&owner);
+    a->Partner.Set(b);
+    b->Partner.Set(a);
+    a->First.Set(b);
+    a->Partner.Set(nullptr);
+    delete b;
+    EXPECT_EQ(a->First.get(), nullptr);
+    // And the other way: a holder that goes first leaves no link behind.
+    auto* c = new Linker(&owner);
+    c->Partner.Set(a);
+    a->Partner.Set(c);
+    delete a;
+    EXPECT_EQ(c->Partner.get(), nullptr);
+    delete c;
+}

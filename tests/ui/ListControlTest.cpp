@@ -29,15 +29,11 @@ const ListKind kKinds[] = {
 TCustomListControl* MakeList(TForm& aForm, const ListKind& aKind)
 {
     TCustomListControl* list = nullptr;
-    if (aKind.Combo) {
-        auto* combo = new TComboBox(&aForm);
-        combo->Style = TComboStyle::csOwnerDrawFixed;
-        list = combo;
-    } else {
-        auto* box = new TListBox(&aForm);
-        box->Style = TListBoxStyle::lbOwnerDrawFixed;
-        list = box;
-    }
+    if (aKind.Combo)
+        list = new TComboBox(&aForm);
+    else
+        list = new TListBox(&aForm);
+    list->OwnerDraw = true;
     list->Sorted = aKind.Sorted;
     list->SetBounds(8, 8, 120, 80);
     list->SetParent(&aForm);
@@ -120,6 +116,10 @@ TEST(ListControl, ItemDataKeepsEveryBitWhicheverWayItArrives)
          [](TCustomListControl& l, const std::string& t, TItemData d) {
              l.AddItems({{t, d}});
          }},
+        {"appended in a batch",
+         [](TCustomListControl& l, const std::string& t, TItemData d) {
+             l.AppendItems({{t, d}});
+         }},
         {"set", [](TCustomListControl& l, const std::string& t, TItemData d) { l.SetItemData(l.AddItem(t), d); }},
     };
     for (const ListKind& kind : kKinds) {
@@ -151,6 +151,13 @@ TEST(ListControl, ManyItemsArriveInOneBatchWithTheirData)
         EXPECT_EQ(list->Item(0), "item " + std::to_string(1000 + first));
         EXPECT_EQ(list->ItemData(0), first);
         EXPECT_EQ(list->ItemData(999), 999 - first);
+        // Appended, they keep the order given, also in a sorted list.
+        list->Clear();
+        list->AppendItems(items);
+        ASSERT_EQ(list->Count(), 1000);
+        EXPECT_EQ(list->Item(0), "item 1999");
+        EXPECT_EQ(list->ItemData(999), 0);
+        EXPECT_FALSE(list->Updating());
     }
 }
 

@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include "core/Handle.h"
-#include "ui/StdCtrls.h"
 
 class TGlyph {
 public:
@@ -28,12 +27,12 @@ private:
     COLORREF FTransparent = 0;
 };
 
-// A glyph as the data of a list line, and back.
-inline TItemData GlyphData(const TGlyph* aGlyph) noexcept
+// A glyph as the data of a list line (TItemData), and back.
+inline LPARAM GlyphData(const TGlyph* aGlyph) noexcept
 {
-    return reinterpret_cast<TItemData>(aGlyph);
+    return reinterpret_cast<LPARAM>(aGlyph);
 }
-inline const TGlyph* DataGlyph(TItemData aData) noexcept
+inline const TGlyph* DataGlyph(LPARAM aData) noexcept
 {
     return reinterpret_cast<const TGlyph*>(aData);
 }

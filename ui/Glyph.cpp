@@ -1,4 +1,4 @@
-#include "dirdlg/Glyph.h"
+#include "ui/Glyph.h"
 
 #include "core/Exceptions.h"
 
