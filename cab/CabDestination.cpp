@@ -2,7 +2,9 @@
 
 #include <windows.h>
 #include <algorithm>
+#include <functional>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "cab/CabErrors.h"
 #include "cab/CabFiles.h"
@@ -30,22 +32,92 @@ struct TEntry {
 };
 using TFolderListing = std::unordered_map<std::string, TEntry>;
 
-// The entries of a folder (with a trailing backslash), read once; temporary
-// files an earlier run left there go on the way.
+// The entries of a folder (with a trailing backslash).
 TFolderListing ListFolder(const std::string& aDir)
 {
     TFolderListing listing;
     TDirectorySearch search(aDir + "*", faAnyFile);
     while (search.Next()) {
         const TSearchRec& r = search.Current();
-        if (!(r.Attr & faDirectory) && IsCabTempName(r.Name)) {
-            CabFileDiscard((aDir + r.Name).c_str());
-            continue;
-        }
         listing[Key(r.Name)] =
             TEntry{true, (uint64_t(r.FindData.nFileSizeHigh) << 32) | r.FindData.nFileSizeLow, r.Attr};
     }
     return listing;
+}
+
+// The folder part of a stored name, as the destination holds it: "/" read
+// as "\", no leading separator; empty for the destination itself.
+std::string FolderPart(const std::string& aStoredName, std::string* aFileName = nullptr)
+{
+    std::string name = aStoredName;
+    std::replace(name.begin(), name.end(), '/', '\\');
+    name.erase(0, name.find_first_not_of('\\'));
+    const size_t cut = LastDelimiter("\\", name);
+    if (aFileName)
+        *aFileName = name.substr(cut);
+    name.resize(cut);
+    return name;
+}
+
+// Removes the temporary files an earlier run left in the folders the files
+// go to: one search for the pattern in each.
+void RemoveStaleTemporaryFiles(const std::string& aDest, const std::vector<TCabChainFile>& aFiles)
+{
+    std::unordered_set<std::string> searched;
+    bool havePrevious = false;
+    std::string previous; // the stored name up to its last separator
+    for (const TCabChainFile& f : aFiles) {
+        // Files of one folder come together: most are in the folder of the
+        // file before.
+        if (havePrevious && f.Name.compare(0, previous.size(), previous) == 0 &&
+            f.Name.find_first_of("\\/", previous.size()) == std::string::npos)
+            continue;
+        const size_t last = f.Name.find_last_of("\\/");
+        previous = f.Name.substr(0, last == std::string::npos ? 0 : last + 1);
+        havePrevious = true;
+        const std::string folder = FolderPart(f.Name);
+        if (!IsSafeStoredName(f.Name) || !searched.insert(Key(folder)).second)
+            continue;
+        TDirectorySearch search(aDest + folder + "~klp*.tmp", faReadOnly | faHidden | faSysFile | faArchive);
+        while (search.Next())
+            if (IsCabTempName(search.Current().Name))
+                CabFileDiscard((aDest + folder + search.Current().Name).c_str());
+    }
+}
+
+// The most the files take at any moment while they are written in order:
+// each replacement needs its new size while the old file still stands, and
+// frees the old size once it is in place.
+uint64_t PeakNeed(const std::string& aDest, bool aDestExists, const TCabDestinationPlan& aPlan,
+                  const std::function<int64_t(uint64_t)>& aRounded)
+{
+    std::unordered_map<std::string, TFolderListing> folders;
+    int64_t running = 0, peak = 0;
+    for (const TCabChainFile& f : *aPlan.Files) {
+        if (!aDestExists) {
+            peak = running += aRounded(f.Size);
+            continue;
+        }
+        if (!IsSafeStoredName(f.Name))
+            continue;
+        std::string fileName;
+        const std::string folderPart = FolderPart(f.Name, &fileName);
+        auto [folder, added] = folders.try_emplace(Key(folderPart));
+        if (added)
+            folder->second = ListFolder(aDest + folderPart);
+        TEntry& entry = folder->second[Key(fileName)];
+        const bool existed = entry.Exists;
+        if (existed && (entry.Attrs & FILE_ATTRIBUTE_DIRECTORY))
+            continue; // refused when its turn comes
+        if (existed && (entry.Attrs & FILE_ATTRIBUTE_READONLY) && aPlan.KeepReadOnly)
+            continue;
+        running += aRounded(f.Size);
+        peak = std::max(peak, running);
+        if (existed)
+            running -= aRounded(entry.Size);
+        entry = TEntry{true, f.Size, FILE_ATTRIBUTE_ARCHIVE};
+    }
+    return static_cast<uint64_t>(peak);
 }
 
 // aDir (without a final backslash, unless a root) or the nearest of its
@@ -128,43 +200,24 @@ void PrepareCabDestination(const TCabDestinationPlan& aPlan, TCabTempNames& aNam
         throw ESTCabinet(Format(LoadResString(IDS_CAB_ACCESS_DENIED).c_str(), deepest.c_str()), FDIERROR_TARGET_FILE,
                          static_cast<int32_t>(refused));
 
-    // Files in the order they are written: each replacement needs its new
-    // size while the old file still stands, and frees the old size once it
-    // is in place. The peak is what the volume must have.
+    if (destExists)
+        RemoveStaleTemporaryFiles(dest, *aPlan.Files);
+
     const uint64_t cluster = ClusterSize(deepest);
     auto rounded = [&](uint64_t n) { return static_cast<int64_t>((n + cluster - 1) / cluster * cluster); };
-    std::unordered_map<std::string, TFolderListing> folders;
-    int64_t running = 0, peak = 0;
-    for (const TCabChainFile& f : *aPlan.Files) {
-        if (!IsSafeStoredName(f.Name))
-            continue;
-        std::string name = f.Name;
-        std::replace(name.begin(), name.end(), '/', '\\');
-        name.erase(0, name.find_first_not_of('\\'));
-        const size_t cut = LastDelimiter("\\", name);
-        auto [folder, added] = folders.try_emplace(Key(name.substr(0, cut)));
-        // Nothing below a destination that does not exist yet.
-        if (added && destExists)
-            folder->second = ListFolder(dest + name.substr(0, cut));
-        TEntry& entry = folder->second[Key(name.substr(cut))];
-        const bool existed = entry.Exists;
-        if (existed && (entry.Attrs & FILE_ATTRIBUTE_DIRECTORY))
-            continue; // refused when its turn comes
-        if (existed && (entry.Attrs & FILE_ATTRIBUTE_READONLY) && aPlan.KeepReadOnly)
-            continue;
-        running += rounded(f.Size);
-        peak = std::max(peak, running);
-        if (existed)
-            running -= rounded(entry.Size);
-        entry = TEntry{true, f.Size, FILE_ATTRIBUTE_ARCHIVE};
-    }
-
     ULARGE_INTEGER available{};
     if (!GetDiskFreeSpaceExA(IncludeTrailingBackslash(deepest).c_str(), &available, nullptr, nullptr))
         return;
-    if (static_cast<uint64_t>(peak) > available.QuadPart)
+    // Replacements only give space back: when the new files fit as they
+    // are, the files they replace need not be looked at.
+    uint64_t total = 0;
+    for (const TCabChainFile& f : *aPlan.Files)
+        total += static_cast<uint64_t>(rounded(f.Size));
+    if (total <= available.QuadPart)
+        return;
+    const uint64_t peak = PeakNeed(dest, destExists, aPlan, rounded);
+    if (peak > available.QuadPart)
         throw ESTCabinet(Format(LoadResString(IDS_CAB_NO_SPACE).c_str(), destDir.c_str(),
-                                CabSizeText(static_cast<uint64_t>(peak), true).c_str(),
-                                CabSizeText(available.QuadPart, false).c_str()),
+                                CabSizeText(peak, true).c_str(), CabSizeText(available.QuadPart, false).c_str()),
                          FDIERROR_TARGET_FILE, ERROR_DISK_FULL);
 }

@@ -9,11 +9,27 @@
 
 namespace {
 
+// aFileName as the kernel names it: \??\C:\dir\name, or \??\UNC\server\share
+// for a network name. Windows 7 hands the name of a rename by handle to the
+// kernel as it is; later versions and Wine convert a DOS name but leave this
+// form alone.
+std::wstring KernelName(const char* aFileName)
+{
+    std::string full = ExpandFileName(aFileName);
+    if (full.rfind("\\\\?\\", 0) == 0)
+        full = "\\??\\" + full.substr(4);
+    else if (full.rfind("\\\\", 0) == 0)
+        full = "\\??\\UNC\\" + full.substr(2);
+    else
+        full = "\\??\\" + full;
+    return AnsiToWide(full);
+}
+
 // One rename that puts the open file aHandle in place of aTarget, replacing
 // it. By handle, so that the file stays open for its last stamp.
 BOOL WINAPI RenameOver(HANDLE aHandle, LPCSTR aTarget)
 {
-    std::wstring target = AnsiToWide(ExpandFileName(aTarget));
+    std::wstring target = KernelName(aTarget);
     std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
     auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
     info->ReplaceIfExists = TRUE;

@@ -1,31 +1,44 @@
 #include "cab/CabNames.h"
 
 #include <cstring>
+#include <string_view>
 #include <windows.h>
 
 namespace {
 
-// A name the system opens as a device wherever it stands in a path.
-bool IsDeviceName(std::string component)
+// A name the system opens as a device wherever it stands in a path: CON,
+// PRN, AUX, NUL, COM1-9, LPT1-9, CONIN$, CONOUT$. The lengths and the last
+// character settle most names without a comparison of the locale's.
+bool IsDeviceName(std::string_view component)
 {
     // The system ignores an extension and trailing blanks after a device name.
-    size_t dot = component.find('.');
-    if (dot != std::string::npos)
-        component.resize(dot);
+    component = component.substr(0, component.find('.'));
     while (!component.empty() && component.back() == ' ')
-        component.pop_back();
-    static const char* const Plain[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
-    for (const char* name : Plain)
-        if (lstrcmpiA(component.c_str(), name) == 0)
-            return true;
-    if (component.size() == 4 && component[3] >= '1' && component[3] <= '9')
-        return _strnicmp(component.c_str(), "COM", 3) == 0 || _strnicmp(component.c_str(), "LPT", 3) == 0;
-    return false;
+        component.remove_suffix(1);
+    char name[8] = {};
+    switch (component.size()) {
+    case 3:
+        component.copy(name, 3);
+        return lstrcmpiA(name, "CON") == 0 || lstrcmpiA(name, "PRN") == 0 || lstrcmpiA(name, "AUX") == 0 ||
+               lstrcmpiA(name, "NUL") == 0;
+    case 4:
+        if (component[3] < '1' || component[3] > '9')
+            return false;
+        component.copy(name, 4);
+        return _strnicmp(name, "COM", 3) == 0 || _strnicmp(name, "LPT", 3) == 0;
+    case 6:
+    case 7:
+        if (component.back() != '$')
+            return false;
+        component.copy(name, component.size());
+        return lstrcmpiA(name, component.size() == 6 ? "CONIN$" : "CONOUT$") == 0;
+    default: return false;
+    }
 }
 
 // A component that the system reduces to ".." or to nothing with a climb:
 // only dots and blanks, and at least two dots.
-bool IsParentReference(const std::string& component)
+bool IsParentReference(std::string_view component)
 {
     size_t dots = 0;
     for (char c : component) {
@@ -39,9 +52,9 @@ bool IsParentReference(const std::string& component)
 
 // A file-name component that opens a device or that a search takes for a
 // pattern: unsafe for every name that comes out of a cabinet.
-bool IsReservedComponent(const std::string& component)
+bool IsReservedComponent(std::string_view component)
 {
-    return IsDeviceName(component) || component.find_first_of("*?") != std::string::npos;
+    return IsDeviceName(component) || component.find_first_of("*?") != std::string_view::npos;
 }
 
 } // namespace
@@ -55,7 +68,7 @@ bool IsSafeStoredName(const std::string& aName)
         size_t end = aName.find_first_of("\\/", start);
         if (end == std::string::npos)
             end = aName.size();
-        std::string component = aName.substr(start, end - start);
+        std::string_view component = std::string_view(aName).substr(start, end - start);
         if (IsParentReference(component) || IsReservedComponent(component))
             return false;
         start = end + 1;
