@@ -20,8 +20,8 @@ namespace {
 const std::wstring CancelledText = L"The installation was cancelled.";
 // Many small files spread over folders: creating files is what takes the time
 // under Wine, and the reader reports its progress after each one. The run
-// takes two to three seconds on the build machine.
-constexpr int FolderCount = 40, FilesPerFolder = 100, FileSize = 8192;
+// takes two to three seconds on an idle machine.
+constexpr int FolderCount = 40, FilesPerFolder = 200, FileSize = 8192;
 constexpr size_t FileCount = FolderCount * FilesPerFolder;
 // A run under load may take much longer than on an idle machine.
 constexpr DWORD RunTimeoutMs = 120000;
@@ -149,7 +149,7 @@ TEST_F(ResponsiveRun, TheWindowAnswersShowsItsProgressAndInstallsOnce)
         }
         if (samples % 10 == 1)
             Click(Control(idOK));
-        Sleep(30);
+        Sleep(10);
     }
     ASSERT_NE(nullptr, box) << "no box after the run";
     EXPECT_EQ(0, unanswered) << "the window did not answer within a second";
