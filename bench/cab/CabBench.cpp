@@ -3,6 +3,11 @@
 //   cab_bench reader-progress <cabinet> <dest>
 //                                       the same with a progress handler
 //   cab_bench checks <cabinet> <dest>   the reader's checks before writing alone
+//   cab_bench compare <cabinet> <workdir> <rounds> first|over
+//                                       floor, reader and reader with a
+//                                       progress handler timed in one process,
+//                                       into an empty folder or over a
+//                                       complete earlier installation
 //   cab_bench floor <cabinet> <dest>    through the thinnest correct FDI client
 //   cab_bench makeset <srcdir> <outdir> <cabinet size>
 //                                       a spanning set over every file of srcdir
@@ -11,6 +16,7 @@
 // for any program that extracts through the library.
 #include <windows.h>
 #include <fdi.h>
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -18,6 +24,7 @@
 #include "harness/CabFixtures.h"
 
 int RunReader(const std::string& cab, const std::string& dest, bool withProgress);
+unsigned long ExtractWithReader(const std::string& cab, const std::string& dest, bool withProgress);
 int RunChecks(const std::string& cab, const std::string& dest);
 
 namespace Floor {
@@ -179,6 +186,73 @@ int MakeSet(const std::string& srcDir, const std::string& outDir, unsigned cabSi
     return cabs.size() >= 2 ? 0 : 1;
 }
 
+void RemoveTree(const std::string& dir)
+{
+    WIN32_FIND_DATAA fd;
+    HANDLE find = FindFirstFileA((dir + "*").c_str(), &fd);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = fd.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(dir + name + "\\");
+            } else {
+                SetFileAttributesA((dir + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA((dir + name).c_str());
+            }
+        } while (FindNextFileA(find, &fd));
+        FindClose(find);
+    }
+    RemoveDirectoryA(dir.c_str());
+}
+
+double Median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+// The tools in one process, without Wine's start: each round runs each once
+// (the order rotating), into an emptied folder or over the complete
+// installation the floor made before the first round. Prints the median time
+// of each and the median of its per-round ratio to the floor.
+int Compare(const std::string& cab, const std::string& work, int rounds, bool over)
+{
+    const std::string dest = work + (over ? "over\\" : "first\\");
+    RemoveTree(dest);
+    if (over && Floor::Run(cab, dest) != 0)
+        return 1;
+    const char* names[] = {"floor", "reader", "reader-progress"};
+    std::vector<double> times[3];
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    for (int r = 0; r < rounds; ++r) {
+        for (int k = 0; k < 3; ++k) {
+            int tool = (k + r) % 3;
+            if (!over)
+                RemoveTree(dest);
+            LARGE_INTEGER start, end;
+            QueryPerformanceCounter(&start);
+            if (tool == 0)
+                Floor::Run(cab, dest);
+            else
+                ExtractWithReader(cab, dest, tool == 2);
+            QueryPerformanceCounter(&end);
+            times[tool].push_back(1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart);
+        }
+    }
+    RemoveTree(dest);
+    for (int tool = 0; tool < 3; ++tool) {
+        std::vector<double> ratios;
+        for (int r = 0; r < rounds; ++r)
+            ratios.push_back(times[tool][r] / times[0][r]);
+        std::printf("%s %s median_ms %.1f median_ratio %.3f\n", over ? "over" : "first", names[tool],
+                    Median(times[tool]), Median(ratios));
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -195,6 +269,8 @@ int main(int argc, char** argv)
             return RunChecks(a, b);
         if (mode == "floor")
             return Floor::Run(a, b);
+        if (mode == "compare" && argc == 6)
+            return Compare(a, b, std::stoi(argv[4]), std::string(argv[5]) == "over");
         if (mode == "makeset" && argc == 5)
             return MakeSet(a.back() == '\\' ? a : a + '\\', b, static_cast<unsigned>(std::stoul(argv[4])));
     } catch (const std::exception& e) {

@@ -11,13 +11,19 @@
 #include "cab/CabSTComps.h"
 #include "cab/CabTempNames.h"
 
-int RunReader(const std::string& cab, const std::string& dest, bool withProgress)
+unsigned long ExtractWithReader(const std::string& cab, const std::string& dest, bool withProgress)
 {
     TSTCabReader reader(nullptr);
     unsigned long calls = 0;
     if (withProgress)
         reader.OnProgress = [&](TSTCabReader*, uint64_t, uint64_t) { ++calls; };
     reader.Extract(cab, dest, 0);
+    return calls;
+}
+
+int RunReader(const std::string& cab, const std::string& dest, bool withProgress)
+{
+    unsigned long calls = ExtractWithReader(cab, dest, withProgress);
     if (withProgress)
         std::printf("progress calls: %lu\n", calls);
     return 0;

@@ -5,12 +5,15 @@ tools round by round. Prints medians, per-round ratios to the floor and peak
 memory. Not part of the test run; see bench/README.md.
 
 usage: bench/cab/run.py [--build DIR (default build/x86)] [--work DIR] [--rounds N] [--only a,b,c]
-                       [--tools reader,floor,...] [--over] [--checks]
+                       [--tools reader,floor,...] [--over] [--checks] [--compare]
 
 --over   each run starts from a complete earlier installation (every file is
          replaced), copied from a template the floor made once
 --checks also times the reader's checks before writing alone, in-process, on a
          missing and (with --over) a complete destination
+--compare instead times floor, reader and reader with a progress handler in one
+         process each (no Wine start), --rounds rounds, into an empty folder
+         and over a complete earlier installation
 """
 import argparse
 import os
@@ -149,6 +152,7 @@ def main():
     ap.add_argument("--tools", default="")
     ap.add_argument("--over", action="store_true")
     ap.add_argument("--checks", action="store_true")
+    ap.add_argument("--compare", action="store_true")
     args = ap.parse_args()
     bench_exe = os.path.join(args.build, "bench", "cab", "cab_bench.exe")
     if not os.path.exists(bench_exe):
@@ -164,6 +168,22 @@ def main():
             sets["b"] = make_many(args.work)
         if "c" in only:
             sets["c"] = make_spanning(args.work, wine, win(bench_exe))
+        if args.compare:
+            print("| set | destination | tool | median (ms) | median ratio to floor |")
+            print("|---|---|---|---|---|")
+            for key, cab in sets.items():
+                for state in ("first", "over"):
+                    out = "/tmp/klp-bench-compare.txt"
+                    with open(out, "wb") as f:
+                        subprocess.run(["wine", win(bench_exe), "compare", win(cab), win(args.work),
+                                        str(args.rounds), state], env=wine.env, stdin=subprocess.DEVNULL, stdout=f,
+                                       stderr=subprocess.DEVNULL, check=True)
+                    for line in open(out):
+                        words = line.split()
+                        if len(words) == 6:
+                            print("| %s | %s | %s | %s | %s |" % (key, state, words[1], words[3], words[5]),
+                                  flush=True)
+            return
         dest = os.path.join(args.work, "out")
         tools = {
             "reader": lambda cab: ["wine", win(bench_exe), "reader", win(cab), win(dest)],
