@@ -16,7 +16,7 @@
 namespace {
 
 struct Program {
-    std::string Path, Caption;
+    std::string Path, Caption, Label;
     std::vector<double> Millis, PeakWorkingSetKiB, PeakPrivateKiB;
 };
 
@@ -109,23 +109,30 @@ int main(int argc, char** argv)
     int rounds = std::max(1, std::atoi(argv[1]));
     std::vector<Program> programs;
     for (int i = 2; i + 1 < argc; i += 2)
-        programs.push_back({argv[i], argv[i + 1], {}, {}, {}});
+        programs.push_back({argv[i], argv[i + 1], argv[i + 1], {}, {}, {}});
+    // Two builds of one program (before and after) are told apart by folder.
+    for (Program& p : programs)
+        for (const Program& other : programs)
+            if (&other != &p && other.Caption == p.Caption) {
+                std::string folder = p.Path.substr(0, p.Path.find_last_of("\\/"));
+                p.Label = p.Caption + " (" + folder.substr(folder.find_last_of("\\/") + 1) + ")";
+            }
     for (int round = 0; round < rounds; ++round)
         for (Program& p : programs) {
             if (!RunOnce(p))
                 return 1;
-            std::printf("round %2d  %-40s %8.1f ms\n", round + 1, p.Caption.c_str(), p.Millis.back());
+            std::printf("round %2d  %-50s %8.1f ms\n", round + 1, p.Label.c_str(), p.Millis.back());
         }
     // The ratio to the last program is taken within each round, where both
     // met the same moment of the machine, and the median of those is shown.
-    std::printf("\n%-40s %12s %10s %16s %16s\n", "program (median)", "start-up ms", "ratio", "peak WS KiB",
+    std::printf("\n%-50s %12s %10s %16s %16s\n", "program (median)", "start-up ms", "ratio", "peak WS KiB",
                 "peak private KiB");
     const Program& yardstick = programs.back();
     for (const Program& p : programs) {
         std::vector<double> ratios;
         for (size_t i = 0; i < p.Millis.size() && i < yardstick.Millis.size(); ++i)
             ratios.push_back(p.Millis[i] / yardstick.Millis[i]);
-        std::printf("%-40s %12.1f %10.2f %16.0f %16.0f\n", p.Caption.c_str(), Median(p.Millis), Median(ratios),
+        std::printf("%-50s %12.1f %10.2f %16.0f %16.0f\n", p.Label.c_str(), Median(p.Millis), Median(ratios),
                     Median(p.PeakWorkingSetKiB), Median(p.PeakPrivateKiB));
     }
     return 0;

@@ -3,6 +3,9 @@
 # KLPInst.exe against a minimal Win32 program with an empty window, both under
 # Wine in the same run, taking turns. Usage: bench/startup.sh [rounds]
 # KLP_ARCH chooses the build (x86, the release, by default).
+# KLP_BENCH_BASELINE=<KLPInst.exe of another build> adds that installer to
+# every round, from a kit of its own, so that before and after meet the same
+# moments of the machine.
 # KLP_BENCH_REALTIME=1 (as root) runs the display, the wineserver and the
 # programs with real-time priority, so that builds on the same machine do not
 # decide the figures: they come out slower than on an idle machine (the other
@@ -22,6 +25,13 @@ mkdir -p "$kit"
 cp "$build/app/KLPInst.exe" "$kit/"
 cp "$build/kit/Kelpa.cab" "$kit/"
 
+if [ -n "${KLP_BENCH_BASELINE:-}" ]; then
+    baseline="$build/bench-kit-baseline"
+    mkdir -p "$baseline"
+    cp "$KLP_BENCH_BASELINE" "$baseline/KLPInst.exe"
+    cp "$build/kit/Kelpa.cab" "$baseline/"
+fi
+
 export KLP_WINEPREFIX="$build/bench-prefix"
 "$root/scripts/prepare-prefix.sh"
 source "$root/scripts/wine-env.sh"
@@ -36,10 +46,11 @@ if [ "${KLP_BENCH_REALTIME:-0}" = 1 ]; then
 fi
 "${realtime[@]}" wineserver -p >/dev/null 2>&1 || true
 
+programs=("$(winpath "$kit/KLPInst.exe")" "Kelpa editor installer")
+[ -n "${baseline:-}" ] && programs+=("$(winpath "$baseline/KLPInst.exe")" "Kelpa editor installer")
+programs+=("$(winpath "$build/bench/EmptyWindow.exe")" "Empty window")
 run() {
-    "${realtime[@]}" wine "$(winpath "$build/bench/StartupBench.exe")" "$1" \
-        "$(winpath "$kit/KLPInst.exe")" "Kelpa editor installer" \
-        "$(winpath "$build/bench/EmptyWindow.exe")" "Empty window" </dev/null 2>/dev/null
+    "${realtime[@]}" wine "$(winpath "$build/bench/StartupBench.exe")" "$1" "${programs[@]}" </dev/null 2>/dev/null
 }
 echo "== warming up"
 run 2 >/dev/null

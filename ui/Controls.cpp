@@ -221,7 +221,10 @@ void TWinControl::CreateHandle()
     if (HFONT font = FontHandle())
         SendMessageA(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     HandleCreated();
-    for (TWinControl* child : FControls)
+    // A new child window goes below its siblings: made from the top of the
+    // stacking order down, the windows need no moving afterwards, and Tab
+    // follows TabOrder.
+    for (TWinControl* child : StackingOrder())
         child->CreateHandle();
 }
 
@@ -229,26 +232,21 @@ void TWinControl::HandleCreated()
 {
 }
 
-void TWinControl::ApplyTabOrder()
+std::vector<TWinControl*> TWinControl::StackingOrder() const
 {
     // Controls in the tab order first, by TabOrder; the others below them,
-    // later ones above earlier ones, so that a frame created first lies under
+    // later ones above earlier ones, so that a frame made first lies under
     // the texts it encloses.
     std::vector<TWinControl*> order;
     for (TWinControl* c : FControls)
-        if (c->FHandle && c->TabOrder >= 0)
+        if (c->TabOrder >= 0)
             order.push_back(c);
     std::stable_sort(order.begin(), order.end(),
                      [](const TWinControl* a, const TWinControl* b) { return a->TabOrder < b->TabOrder; });
     for (auto it = FControls.rbegin(); it != FControls.rend(); ++it)
-        if ((*it)->FHandle && (*it)->TabOrder < 0)
+        if ((*it)->TabOrder < 0)
             order.push_back(*it);
-    HWND after = HWND_TOP;
-    for (TWinControl* c : order) {
-        SetWindowPos(c->FHandle, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        after = c->FHandle;
-        c->ApplyTabOrder();
-    }
+    return order;
 }
 
 void TWinControl::Bind(HWND aWnd) noexcept

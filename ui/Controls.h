@@ -135,9 +135,10 @@ public:
     HFONT WindowFont() const noexcept;
     // Creates the window (and those of the child controls) now.
     void CreateHandle();
-    // Orders the child windows, recursively, so that Tab and Shift+Tab follow
-    // TabOrder; controls without a tab order go below the others.
-    void ApplyTabOrder();
+    // The child controls from the top of the window stacking down, which is
+    // also the order Tab and Shift+Tab follow: those with a TabOrder by it,
+    // the others below them.
+    std::vector<TWinControl*> StackingOrder() const;
 
 protected:
     virtual void CreateParams(TCreateParams& aParams);

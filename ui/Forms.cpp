@@ -83,6 +83,11 @@ void SetFormHost(TFormHost* aHost) noexcept
     gFormHost = aHost;
 }
 
+POINT CentredOnScreen(int aWidth, int aHeight) noexcept
+{
+    return {(GetSystemMetrics(SM_CXSCREEN) - aWidth) / 2, (GetSystemMetrics(SM_CYSCREEN) - aHeight) / 2};
+}
+
 int ScreenPixelsPerInch()
 {
     WindowDc dc(nullptr);
@@ -129,12 +134,16 @@ void TForm::Build(const TFormDescription& aDescription)
         width = r.right - r.left;
         height = r.bottom - r.top;
     }
-    SetBounds(0, 0, width, height);
-    CreateHandle();
+    // A centred form is made in its place, so that its first showing has
+    // nothing left to move.
+    POINT at = FPosition == TPosition::poScreenCenter ? CentredOnScreen(width, height) : POINT{0, 0};
+    SetBounds(at.x, at.y, width, height);
     if (aDescription.OnCreate)
         OnCreate = aDescription.OnCreate.Make(*this);
+    // The rows are taken before any window exists, so that every window is
+    // made once, in its place in the stacking order.
     TFormBuilder(*this).Build(aDescription.Controls, aDescription.ControlCount);
-    ApplyTabOrder();
+    CreateHandle();
 }
 
 void TForm::CreateParams(TCreateParams& aParams)
@@ -169,10 +178,9 @@ void TForm::DoCreate()
 void TForm::Center()
 {
     RECT r = BoundsRect();
-    int width = r.right - r.left;
-    int height = r.bottom - r.top;
-    SetWindowPos(Handle(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                 (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    POINT at = CentredOnScreen(r.right - r.left, r.bottom - r.top);
+    if (at.x != r.left || at.y != r.top)
+        SetWindowPos(Handle(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TForm::Notification(TComponent* aComponent, TOperation anOperation)

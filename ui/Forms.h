@@ -35,6 +35,8 @@ struct TFormDescription {
 
 // The resolution of the screen, in pixels per inch.
 int ScreenPixelsPerInch();
+// Where a window of this outer size stands centred on the primary screen.
+POINT CentredOnScreen(int aWidth, int aHeight) noexcept;
 
 // The program around the forms, as they use it. The application object
 // (ui/Application.h), which sits above the forms, installs itself here.

@@ -97,6 +97,19 @@ void TLabel::CreateParams(TCreateParams& aParams)
     TWinControl::CreateParams(aParams);
     aParams.ClassName = "STATIC";
     aParams.Style |= SS_LEFTNOWORDWRAP;
+    // The laid-out size fits the text in the designed font; where the system
+    // substitutes a wider one, the label grows so that no text is cut off.
+    // Measured before the window exists, so that it is made in its size.
+    MemoryDc dc(CreateCompatibleDC(nullptr));
+    if (!dc)
+        return;
+    SelectObjectScope font(dc.get(),
+                           FontHandle() ? static_cast<HGDIOBJ>(FontHandle()) : GetStockObject(DEFAULT_GUI_FONT));
+    RECT extent{0, 0, 0, 0};
+    DrawTextA(dc.get(), aParams.Caption.c_str(), static_cast<int>(aParams.Caption.size()), &extent,
+              DT_CALCRECT | DT_SINGLELINE);
+    aParams.Width = std::max<int>(aParams.Width, extent.right);
+    aParams.Height = std::max<int>(aParams.Height, extent.bottom);
 }
 
 void TLabel::SetFocusControl(TWinControl* aControl)
@@ -126,28 +139,6 @@ char TLabel::Accelerator() const
         ++i; // "&&" is a literal ampersand
     }
     return 0;
-}
-
-void TLabel::HandleCreated()
-{
-    // The laid-out size fits the text in the designed font; where the system
-    // substitutes a wider one, the label grows so that no text is cut off.
-    HWND wnd = Handle();
-    std::string text = Text();
-    RECT extent{0, 0, 0, 0};
-    {
-        WindowDc dc(wnd);
-        if (!dc)
-            return;
-        SelectObjectScope font(dc.get(),
-                               FontHandle() ? static_cast<HGDIOBJ>(FontHandle()) : GetStockObject(DEFAULT_GUI_FONT));
-        DrawTextA(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent, DT_CALCRECT | DT_SINGLELINE);
-    }
-    RECT r = BoundsRect();
-    int width = std::max<int>(r.right - r.left, extent.right);
-    int height = std::max<int>(r.bottom - r.top, extent.bottom);
-    if (width != r.right - r.left || height != r.bottom - r.top)
-        SetWindowPos(wnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 TEdit::TEdit(TComponent* anOwner) : TWinControl(anOwner)

@@ -26,7 +26,6 @@ public:
 
 protected:
     void CreateParams(TCreateParams& aParams) override;
-    void HandleCreated() override;
 
 private:
     TComponentLink<TWinControl> FFocusControl{*this};

@@ -80,6 +80,13 @@ void CheckLayout(const TfKLPInst& aForm, int aDpi)
         if (IsLabel(e.Id)) {
             EXPECT_GE(r.right - r.left, scale(e.Width));
             EXPECT_GE(r.bottom - r.top, scale(e.Height));
+            // ... as wide as its text drawn in its own window.
+            std::string text = ControlText(child);
+            RECT extent{0, 0, 0, 0};
+            WindowDc dc(child);
+            SelectObjectScope font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageA(child, WM_GETFONT, 0, 0)));
+            DrawTextA(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent, DT_CALCRECT | DT_SINGLELINE);
+            EXPECT_GE(r.right - r.left, extent.right);
         } else {
             EXPECT_EQ(r.right - r.left, scale(e.Width));
             EXPECT_EQ(r.bottom - r.top, scale(e.Height));

@@ -15,6 +15,35 @@ RECT Bounds(const TWinControl* aControl)
     return aControl->BoundsRect();
 }
 
+// The placements (WM_WINDOWPOSCHANGING) the thread's own controls receive
+// while the recorder lives, each as its window and flags.
+class PlacementRecorder {
+public:
+    PlacementRecorder()
+    {
+        gRecorder = this;
+        FHook = SetWindowsHookExA(WH_CALLWNDPROC, &Record, nullptr, GetCurrentThreadId());
+    }
+    ~PlacementRecorder()
+    {
+        UnhookWindowsHookEx(FHook);
+        gRecorder = nullptr;
+    }
+    std::vector<std::pair<HWND, UINT>> Placements;
+
+private:
+    static LRESULT CALLBACK Record(int aCode, WPARAM wParam, LPARAM lParam) noexcept
+    {
+        auto* message = reinterpret_cast<CWPSTRUCT*>(lParam);
+        if (aCode == HC_ACTION && message->message == WM_WINDOWPOSCHANGING && TWinControl::FromHandle(message->hwnd))
+            gRecorder->Placements.emplace_back(message->hwnd,
+                                               reinterpret_cast<const WINDOWPOS*>(message->lParam)->flags);
+        return CallNextHookEx(nullptr, aCode, wParam, lParam);
+    }
+    static inline PlacementRecorder* gRecorder = nullptr;
+    HHOOK FHook;
+};
+
 } // namespace
 
 TEST(Form, ControlsArePlacedAsDescribedAt96Dpi)
@@ -44,6 +73,33 @@ TEST(Form, ControlsArePlacedAsDescribedAt96Dpi)
     EXPECT_EQ(GetWindow(form.Handle(), GW_OWNER), Application.Handle());
     EXPECT_EQ(form.Text(), "Test form");
     EXPECT_FALSE(form.Visible());
+}
+
+TEST(Form, EveryWindowIsMadeInItsPlaceAndStackingOrder)
+{
+    // Placing a window is a round trip to the window system each time (many
+    // under Wine): the form and its controls are made where they stay, in the
+    // order Tab follows, and only shown, never moved or restacked, until the
+    // form first shows.
+    std::unique_ptr<TTestForm> form;
+    PlacementRecorder recorder;
+    form = std::make_unique<TTestForm>(96);
+    form->Show();
+    std::vector<std::pair<HWND, UINT>> moved;
+    for (const auto& [wnd, flags] : recorder.Placements) {
+        bool restacked = !(flags & (SWP_NOZORDER | SWP_SHOWWINDOW));
+        // A combo box sizes itself to its font; nothing else may change size.
+        bool resized = !(flags & SWP_NOSIZE) && !(flags & SWP_SHOWWINDOW) && wnd != form->Combo->Handle();
+        bool movedAway = !(flags & SWP_NOMOVE) && !(flags & SWP_SHOWWINDOW);
+        if (restacked || resized || movedAway)
+            moved.emplace_back(wnd, flags);
+    }
+    EXPECT_TRUE(moved.empty()) << moved.size() << " placements, the first of window " << moved[0].first
+                               << " with flags " << std::hex << moved[0].second;
+    RECT r;
+    GetWindowRect(form->Handle(), &r);
+    EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2);
+    EXPECT_EQ(r.top, (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2);
 }
 
 TEST(Form, EverythingIsScaledByTheResolution)
