@@ -136,9 +136,13 @@ void TfKLPInst::bOKClick(TComponent*)
     try {
         Application.RunInBackground([&] { CabRead->Extract(cabFileName, IncludeTrailingBackslash(destination), 0); });
         EndProgress();
-        // On this thread, whose apartment the shell's link object expects. The
+        // On this thread, whose apartment the shell's link object expects; the
+        // apartment starts here, with the first shortcut. Should it fail to
+        // start, making the link object fails and that error is reported. The
         // shortcuts get the same full path, in the form typed (with or without
         // a final backslash): that form decides their working directory.
+        if (cStart->Checked() || cDesk->Checked())
+            Application.EnsureCom();
         if (cStart->Checked())
             CreateShortcut(ShortcutFileIn(StartMenuFolder(), StartMenuMissingMessage), destination);
         if (cDesk->Checked())
@@ -235,8 +239,10 @@ LRESULT TfKLPInst::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
 
 void TfKLPInst::Image2Click(TComponent*)
 {
-    // The shell's answer is not looked at: a browser that cannot be started
-    // is not the installer's failure.
+    // The shell may hand the address to a component object, which needs this
+    // thread's apartment. The shell's answer is not looked at: a browser that
+    // cannot be started is not the installer's failure.
+    Application.EnsureCom();
     ShellExecuteA(nullptr, "Open", ProductWebSite, nullptr, nullptr, SW_SHOWNORMAL);
 }
 

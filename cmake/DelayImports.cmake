@@ -1,8 +1,9 @@
 # Delay-loaded system DLLs: a program linked with klp_delayed_<dll> instead of
 # <dll> loads that DLL on its first call into it, not at process start.
 # - Start-up: DLLs needed only by some actions (the shell for shortcuts and the
-#   web site, the network and blending DLLs for the directory chooser) cost
-#   the start nothing.
+#   web site, the component-object library for the shell's link object, the
+#   network and blending DLLs for the directory chooser) cost the start
+#   nothing.
 # - Planting: the loader resolves start-up imports before any of our code
 #   runs, searching the program's folder first; a DLL that is not one of the
 #   system's known DLLs (mpr, msimg32) would be taken from a download folder.
@@ -74,3 +75,4 @@ endfunction()
 klp_delay_import(shell32)
 klp_delay_import(mpr)
 klp_delay_import(msimg32)
+klp_delay_import(ole32)

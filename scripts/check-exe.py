@@ -21,9 +21,10 @@ SYSTEM_DLLS = {
     "ole32.dll", "oleaut32.dll", "shell32.dll", "shlwapi.dll", "user32.dll", "mpr.dll", "msimg32.dll", "version.dll",
 }
 # Loaded on first use (cmake/DelayImports.cmake): as a start-up import, one of
-# them would cost the start its loading, and mpr and msimg32 (not among the
-# system's known DLLs) would be looked up in the program's folder first.
-LOADED_ON_FIRST_USE = {"mpr.dll", "msimg32.dll", "shell32.dll"}
+# them would cost the start its loading (ole32 with combase and rpcrt4), and
+# mpr and msimg32 (not among the system's known DLLs) would be looked up in the
+# program's folder first.
+LOADED_ON_FIRST_USE = {"mpr.dll", "msimg32.dll", "ole32.dll", "shell32.dll"}
 IMAGE_SUBSYSTEM_WINDOWS_GUI = 2
 RT_MANIFEST = 24
 

@@ -1,5 +1,6 @@
 #include "tests/UiTestSupport.h"
 
+#include "harness/Harness.h"
 #include "ui/Application.h"
 #include "ui/Forms.h"
 
@@ -11,6 +12,26 @@ ErrorRecorder::ErrorRecorder()
 ErrorRecorder::~ErrorRecorder()
 {
     Application.ErrorDisplay = nullptr;
+}
+
+TSuccessBoxAnswer::TSuccessBoxAnswer()
+    : FThread([this] {
+          while (!FDone) {
+              if (HWND box = FindWindowA("#32770", ""); box && IsWindowVisible(box)) {
+                  PostMessageA(box, WM_COMMAND, IDOK, 0);
+                  ++Answered;
+                  WaitFor([&] { return !IsWindow(box) || FDone; }, 5000);
+              }
+              Sleep(20);
+          }
+      })
+{
+}
+
+TSuccessBoxAnswer::~TSuccessBoxAnswer()
+{
+    FDone = true;
+    FThread.join();
 }
 
 void Pump()

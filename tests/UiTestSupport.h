@@ -1,7 +1,9 @@
 #pragma once
 // Helpers for tests that drive real forms in their own process.
 #include <windows.h>
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 class TForm;
@@ -12,6 +14,20 @@ public:
     ErrorRecorder();
     ~ErrorRecorder();
     std::vector<std::string> Shown;
+};
+
+// Answers with OK every box of this process captioned "" (the installer's
+// success box, which MessageBoxA runs itself) from another thread while it
+// lives.
+class TSuccessBoxAnswer {
+public:
+    TSuccessBoxAnswer();
+    ~TSuccessBoxAnswer();
+    std::atomic<int> Answered = 0;
+
+private:
+    std::atomic<bool> FDone = false;
+    std::thread FThread;
 };
 
 // Handles the messages waiting for this thread.

@@ -135,8 +135,15 @@ TApplication::~TApplication()
 
 void TApplication::Initialize()
 {
+}
+
+bool TApplication::EnsureCom() noexcept
+{
+    // S_FALSE (the thread had an apartment already) counts too: every
+    // successful call is balanced by one CoUninitialize in Finalize.
     if (!FComInitialized)
         FComInitialized = SUCCEEDED(CoInitialize(nullptr));
+    return FComInitialized;
 }
 
 void TApplication::Finalize() noexcept

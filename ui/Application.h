@@ -1,8 +1,8 @@
 #pragma once
-// The application object: component-object library start, title, the hidden
-// top-level window that carries the taskbar entry and owns the forms and the
-// error box, the message loop, and the one place where an exception that
-// escaped an event handler is shown.
+// The application object: component-object library start on first need,
+// title, the hidden top-level window that carries the taskbar entry and owns
+// the forms and the error box, the message loop, and the one place where an
+// exception that escaped an event handler is shown.
 #include <windows.h>
 #include <deque>
 #include <exception>
@@ -38,11 +38,18 @@ public:
     TApplication();
     ~TApplication() override;
 
-    // Initialises the component-object library for this thread as a
-    // single-threaded apartment and remembers whether that succeeded.
+    // Prepares the application; the component-object library is left for
+    // EnsureCom, since most runs never need it and its start (the library
+    // loaded, a hidden window of its own) would delay the main window.
     void Initialize();
+    // Starts the component-object library for the window's thread as a
+    // single-threaded apartment, unless it runs already; call it on that
+    // thread before any use of component objects there. Answers whether it
+    // runs: a failed start is tried again at the next call, and meanwhile
+    // the objects' own calls fail with the library's error.
+    bool EnsureCom() noexcept;
     bool ComInitialized() const noexcept { return FComInitialized; }
-    // Uninitialises the component-object library when Initialize started it.
+    // Uninitialises the component-object library when EnsureCom started it.
     void Finalize() noexcept;
 
     const std::string& Title() const noexcept { return FTitle; }

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <thread>
 
 #include "app/MainFormIds.h"
 #include "app/uKelpaInstall.h"
@@ -19,35 +18,6 @@
 #include "ui/Application.h"
 
 namespace {
-
-// Answers with OK every box of this process captioned "" (the success box,
-// which MessageBoxA runs itself) from another thread while it lives.
-class TSuccessBoxAnswer {
-public:
-    TSuccessBoxAnswer()
-        : FThread([this] {
-              while (!FDone) {
-                  if (HWND box = FindWindowA("#32770", ""); box && IsWindowVisible(box)) {
-                      PostMessageA(box, WM_COMMAND, IDOK, 0);
-                      ++Answered;
-                      WaitFor([&] { return !IsWindow(box) || FDone; }, 5000);
-                  }
-                  Sleep(20);
-              }
-          })
-    {
-    }
-    ~TSuccessBoxAnswer()
-    {
-        FDone = true;
-        FThread.join();
-    }
-    std::atomic<int> Answered = 0;
-
-private:
-    std::atomic<bool> FDone = false;
-    std::thread FThread;
-};
 
 // What the window shows, read from any thread of the process.
 std::string Caption(HWND aWindow)
