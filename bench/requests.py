@@ -2,7 +2,10 @@
 """Counts the requests a program sends to the wineserver from its start until
 its first window is shown, read from the log of a wineserver run with -d1.
 
-Usage: requests.py LOG PROGRAM.exe [--top N]
+Usage: requests.py LOG PROGRAM [--top N]
+
+PROGRAM is the end of the program's path, as in "KLPInst.exe" or, to tell two
+builds apart, "bench-kit-baseline\\KLPInst.exe".
 
 Each request is a round trip to another process, so the count follows the
 start-up time but, unlike a time, is the same on every run."""
@@ -15,6 +18,8 @@ LINE = re.compile(r"([0-9a-f]{4}): (\w+)\((.*)")
 
 
 def count(log, program):
+    # The log writes each backslash of a path twice.
+    program = program.replace("\\", "\\\\")
     pid, creator, threads = None, None, set()
     names = collections.Counter()
     with open(log, errors="replace") as lines:
@@ -26,7 +31,7 @@ def count(log, program):
             reply = rest.startswith(")")
             if pid is None:
                 # The new_process request names the image; its reply the id.
-                if name == "new_process" and not reply and program in rest:
+                if name == "new_process" and not reply and program + '"' in rest:
                     creator = thread
                 elif name == "new_process" and reply and thread == creator:
                     pid = re.search(r"pid=([0-9a-f]+)", rest).group(1)
@@ -52,7 +57,7 @@ def main():
     parser.add_argument("--top", type=int, default=0)
     args = parser.parse_args()
     names = count(args.log, args.program)
-    print("%-24s %6d requests until its window is shown" % (args.program, sum(names.values())))
+    print("%-36s %6d requests until its window is shown" % (args.program, sum(names.values())))
     for name, n in names.most_common(args.top):
         print("    %6d %s" % (n, name))
 

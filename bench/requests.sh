@@ -3,7 +3,8 @@
 # process start until each shows its window (bench/requests.py): one run of
 # each under a wineserver that logs every request. Deterministic, unlike the
 # times of bench/startup.sh. Usage: bench/requests.sh [--top N]
-# KLP_ARCH chooses the build (x86, the release, by default).
+# KLP_ARCH chooses the build (x86, the release, by default);
+# KLP_BENCH_BASELINE=<KLPInst.exe of another build> counts that one too.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 export KLP_ARCH="${KLP_ARCH:-x86}"
@@ -16,16 +17,27 @@ mkdir -p "$kit"
 cp "$build/app/KLPInst.exe" "$kit/"
 cp "$build/kit/Kelpa.cab" "$kit/"
 
+programs=("bench-kit\\KLPInst.exe")
+if [ -n "${KLP_BENCH_BASELINE:-}" ]; then
+    mkdir -p "$build/bench-kit-baseline"
+    cp "$KLP_BENCH_BASELINE" "$build/bench-kit-baseline/KLPInst.exe"
+    cp "$build/kit/Kelpa.cab" "$build/bench-kit-baseline/"
+    programs+=("bench-kit-baseline\\KLPInst.exe")
+fi
+programs+=("EmptyWindow.exe")
+
 export KLP_WINEPREFIX="$build/bench-prefix"
 "$root/scripts/prepare-prefix.sh"
 source "$root/scripts/wine-env.sh"
 source "$root/scripts/virtual-display.sh"
 start_virtual_display "$build/bench-x"
 
+arguments=("$(winpath "$kit/KLPInst.exe")" "Kelpa editor installer")
+[ -n "${KLP_BENCH_BASELINE:-}" ] &&
+    arguments+=("$(winpath "$build/bench-kit-baseline/KLPInst.exe")" "Kelpa editor installer")
+arguments+=("$(winpath "$build/bench/EmptyWindow.exe")" "Empty window")
 run() {
-    wine "$(winpath "$build/bench/StartupBench.exe")" "$1" \
-        "$(winpath "$kit/KLPInst.exe")" "Kelpa editor installer" \
-        "$(winpath "$build/bench/EmptyWindow.exe")" "Empty window" </dev/null >/dev/null 2>&1
+    wine "$(winpath "$build/bench/StartupBench.exe")" "$1" "${arguments[@]}" </dev/null >/dev/null 2>&1
 }
 # A warm round first, so that the counted one finds the prefix as later
 # rounds do; then one round under a logging wineserver.
@@ -39,5 +51,6 @@ sleep 0.5
 run 1
 wineserver -k >/dev/null 2>&1 || true
 wait "$server" 2>/dev/null || true
-python3 "$root/bench/requests.py" "$log" KLPInst.exe "$@"
-python3 "$root/bench/requests.py" "$log" EmptyWindow.exe "$@"
+for program in "${programs[@]}"; do
+    python3 "$root/bench/requests.py" "$log" "$program" "$@"
+done
