@@ -234,17 +234,29 @@ void TWinControl::HandleCreated()
 
 std::vector<TWinControl*> TWinControl::StackingOrder() const
 {
-    // Controls in the tab order first, by TabOrder; the others below them,
-    // later ones above earlier ones, so that a frame made first lies under
-    // the texts it encloses.
-    std::vector<TWinControl*> order;
+    // Controls in the tab order first, by TabOrder, each right below the
+    // label that names it: a screen reader takes the name of a field from the
+    // static text just above it, and so does the dialog manager's mnemonic.
+    // The others below them, later ones above earlier ones, so that a frame
+    // made first lies under the texts it encloses.
+    std::vector<TWinControl*> tabbed;
     for (TWinControl* c : FControls)
         if (c->TabOrder >= 0)
-            order.push_back(c);
-    std::stable_sort(order.begin(), order.end(),
+            tabbed.push_back(c);
+    std::stable_sort(tabbed.begin(), tabbed.end(),
                      [](const TWinControl* a, const TWinControl* b) { return a->TabOrder < b->TabOrder; });
+    std::vector<TWinControl*> order;
+    auto placed = [&order](const TWinControl* c) { return std::find(order.begin(), order.end(), c) != order.end(); };
+    for (TWinControl* c : tabbed) {
+        for (TWinControl* label : FControls)
+            if (label->TabOrder < 0 && label->NamedControl() == c && !placed(label)) {
+                order.push_back(label);
+                break;
+            }
+        order.push_back(c);
+    }
     for (auto it = FControls.rbegin(); it != FControls.rend(); ++it)
-        if ((*it)->TabOrder < 0)
+        if (!placed(*it))
             order.push_back(*it);
     return order;
 }

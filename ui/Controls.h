@@ -137,8 +137,10 @@ public:
     void CreateHandle();
     // The child controls from the top of the window stacking down, which is
     // also the order Tab and Shift+Tab follow: those with a TabOrder by it,
-    // the others below them.
+    // each below the label that names it, the others below them.
     std::vector<TWinControl*> StackingOrder() const;
+    // The control this one names (a label's focus control), or none.
+    virtual TWinControl* NamedControl() const noexcept { return nullptr; }
 
 protected:
     virtual void CreateParams(TCreateParams& aParams);

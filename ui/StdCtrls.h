@@ -18,6 +18,7 @@ public:
     // The control its accelerator focuses; the link is cleared when that
     // control is destroyed.
     TWinControl* FocusControl() const noexcept { return FFocusControl; }
+    TWinControl* NamedControl() const noexcept override { return FFocusControl; }
     void SetFocusControl(TWinControl* aControl);
     // The accelerator letter (after "&") in upper case, or 0.
     char Accelerator() const;

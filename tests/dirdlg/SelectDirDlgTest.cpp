@@ -228,6 +228,9 @@ TEST_F(Chooser, TheLayoutAtBothResolutions)
                                      EXPECT_EQ(row.Accelerator, label->Accelerator());
                                      ASSERT_NE(nullptr, label->FocusControl());
                                      EXPECT_EQ(GetDlgItem(wnd, row.Focuses), label->FocusControl()->Handle());
+                                     // ... and lies just above it, where a screen reader and the
+                                     // dialog manager's mnemonic look for a field's label.
+                                     EXPECT_EQ(GetWindow(child, GW_HWNDNEXT), label->FocusControl()->Handle());
                                  }
                                  // Tab order: the controls that take the focus, in the
                                  // order Tab visits them.
