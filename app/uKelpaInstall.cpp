@@ -26,11 +26,11 @@ using F = TfKLPInst;
 const TControlDescription kMainControls[] = {
     {.Name = FieldOf<&F::Bevel1>, .Id = idBevel, .Left = 8, .Top = 8, .Width = 273, .Height = 137},
     {.Name = FieldOf<&F::Label1>, .Id = idSourceLabel, .Left = 16, .Top = 16, .Width = 79,
-     .Height = 13, .Text = "Kelpa CAB file :"},
+     .Height = 13, .Text = "Kelpa CAB file :", .Link = FieldOf<&F::cbSource>},
     {.Name = FieldOf<&F::cbSource>, .Id = idSource, .Left = 16, .Top = 32, .Width = 249,
      .Height = 21, .TabOrder = 1, .ItemHeight = 13},
     {.Name = FieldOf<&F::Label2>, .Id = idDestinationLabel, .Left = 16, .Top = 56, .Width = 102,
-     .Height = 13, .Text = "Destination directory :"},
+     .Height = 13, .Text = "Destination directory :", .Link = FieldOf<&F::eDestination>},
     {.Name = FieldOf<&F::eDestination>, .Id = idDestination, .Left = 16, .Top = 72,
      .Width = 225, .Height = 21, .TabOrder = 2},
     {.Name = FieldOf<&F::ImageList1>, .Width = 16, .Height = 16, .Resource = "FOLDER"},

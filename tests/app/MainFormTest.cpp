@@ -47,6 +47,13 @@ bool IsLabel(int anId)
     return anId == idSourceLabel || anId == idDestinationLabel;
 }
 
+// The field a label names, which lies just below it in the stacking order:
+// there a screen reader finds the field's name.
+int NamedField(int aLabelId)
+{
+    return aLabelId == idSourceLabel ? idSource : idDestination;
+}
+
 RECT ChildRect(HWND aChild)
 {
     RECT r;
@@ -87,6 +94,7 @@ void CheckLayout(const TfKLPInst& aForm, int aDpi)
             SelectObjectScope font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageA(child, WM_GETFONT, 0, 0)));
             DrawTextA(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent, DT_CALCRECT | DT_SINGLELINE);
             EXPECT_GE(r.right - r.left, extent.right);
+            EXPECT_EQ(GetWindow(child, GW_HWNDNEXT), GetDlgItem(aForm.Handle(), NamedField(e.Id)));
         } else {
             EXPECT_EQ(r.right - r.left, scale(e.Width));
             EXPECT_EQ(r.bottom - r.top, scale(e.Height));
