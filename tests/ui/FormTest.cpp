@@ -46,33 +46,47 @@ private:
 
 } // namespace
 
-TEST(Form, ControlsArePlacedAsDescribedAt96Dpi)
+TEST(Form, ControlsArePlacedAsDescribedAndScaledByTheResolution)
 {
-    TTestForm form(96);
-    RECT client;
-    GetClientRect(form.Handle(), &client);
-    EXPECT_EQ(client.right, 320);
-    EXPECT_EQ(client.bottom, 200);
-    RECT edit = Bounds(form.Edit);
-    EXPECT_EQ(edit.left, 8);
-    EXPECT_EQ(edit.top, 40);
-    EXPECT_EQ(edit.right - edit.left, 100);
-    EXPECT_EQ(edit.bottom - edit.top, 21);
-    // A closed combo box has the height it was laid out with, not the one of
-    // its drop-down list.
-    RECT combo = Bounds(form.Combo);
-    EXPECT_EQ(combo.right - combo.left, 120);
-    EXPECT_EQ(combo.bottom - combo.top, 21);
-    EXPECT_EQ(SendMessageA(form.Combo->Handle(), CB_GETITEMHEIGHT, 0, 0), 13);
-    EXPECT_EQ(SendMessageA(form.List->Handle(), LB_GETITEMHEIGHT, 0, 0), 17);
-    // Positions inside a panel are relative to the panel.
-    RECT image = Bounds(form.Image);
-    EXPECT_EQ(image.left, 4);
-    EXPECT_EQ(image.top, 6);
-    EXPECT_EQ(GetParent(form.Image->Handle()), form.Panel->Handle());
-    EXPECT_EQ(GetWindow(form.Handle(), GW_OWNER), Application.Handle());
-    EXPECT_EQ(form.Text(), "Test form");
-    EXPECT_FALSE(form.Visible());
+    // Described in pixels at 96 dpi; at another resolution every size and
+    // position scales by it, the font too.
+    for (int dpi : {96, 120}) {
+        SCOPED_TRACE(dpi);
+        auto scale = [dpi](int aValue) { return MulDiv(aValue, dpi, 96); };
+        TTestForm form(dpi);
+        RECT client;
+        GetClientRect(form.Handle(), &client);
+        EXPECT_EQ(client.right, scale(320));
+        EXPECT_EQ(client.bottom, scale(200));
+        RECT edit = Bounds(form.Edit);
+        EXPECT_EQ(edit.left, scale(8));
+        EXPECT_EQ(edit.top, scale(40));
+        EXPECT_EQ(edit.right - edit.left, scale(100));
+        EXPECT_EQ(edit.bottom - edit.top, scale(21));
+        // A closed combo box has the height it was laid out with, not the one
+        // of its drop-down list.
+        RECT combo = Bounds(form.Combo);
+        EXPECT_EQ(combo.right - combo.left, scale(120));
+        EXPECT_EQ(combo.bottom - combo.top, scale(21));
+        EXPECT_EQ(SendMessageA(form.Combo->Handle(), CB_GETITEMHEIGHT, 0, 0), scale(13));
+        EXPECT_EQ(SendMessageA(form.List->Handle(), LB_GETITEMHEIGHT, 0, 0), scale(17));
+        RECT bar = Bounds(form.Bar);
+        EXPECT_EQ(bar.left, scale(140));
+        EXPECT_EQ(bar.right - bar.left, scale(31));
+        EXPECT_EQ(bar.bottom - bar.top, scale(29));
+        // Positions inside a panel are relative to the panel.
+        RECT image = Bounds(form.Image);
+        EXPECT_EQ(image.left, scale(4));
+        EXPECT_EQ(image.top, scale(6));
+        EXPECT_EQ(GetParent(form.Image->Handle()), form.Panel->Handle());
+        LOGFONTA font{};
+        GetObjectA(reinterpret_cast<HFONT>(SendMessageA(form.Edit->Handle(), WM_GETFONT, 0, 0)), sizeof font, &font);
+        EXPECT_EQ(font.lfHeight, -scale(11));
+        EXPECT_STREQ(font.lfFaceName, "MS Sans Serif");
+        EXPECT_EQ(GetWindow(form.Handle(), GW_OWNER), Application.Handle());
+        EXPECT_EQ(form.Text(), "Test form");
+        EXPECT_FALSE(form.Visible());
+    }
 }
 
 TEST(Form, EveryWindowIsMadeInItsPlaceAndStackingOrder)
@@ -100,31 +114,6 @@ TEST(Form, EveryWindowIsMadeInItsPlaceAndStackingOrder)
     GetWindowRect(form->Handle(), &r);
     EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2);
     EXPECT_EQ(r.top, (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2);
-}
-
-TEST(Form, EverythingIsScaledByTheResolution)
-{
-    TTestForm form(120);
-    RECT client;
-    GetClientRect(form.Handle(), &client);
-    EXPECT_EQ(client.right, 400);
-    EXPECT_EQ(client.bottom, 250);
-    RECT edit = Bounds(form.Edit);
-    EXPECT_EQ(edit.left, 10);
-    EXPECT_EQ(edit.top, 50);
-    EXPECT_EQ(edit.right - edit.left, 125);
-    EXPECT_EQ(edit.bottom - edit.top, 26);
-    RECT combo = Bounds(form.Combo);
-    EXPECT_EQ(combo.bottom - combo.top, 26);
-    EXPECT_EQ(SendMessageA(form.Combo->Handle(), CB_GETITEMHEIGHT, 0, 0), 16);
-    RECT bar = Bounds(form.Bar);
-    EXPECT_EQ(bar.left, 175);
-    EXPECT_EQ(bar.right - bar.left, 39);
-    EXPECT_EQ(bar.bottom - bar.top, 36);
-    LOGFONTA font{};
-    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(form.Edit->Handle(), WM_GETFONT, 0, 0)), sizeof font, &font);
-    EXPECT_EQ(font.lfHeight, -14);
-    EXPECT_STREQ(font.lfFaceName, "MS Sans Serif");
 }
 
 TEST(Form, TabFollowsTheTabOrderAndSkipsControlsWithoutFocus)
