@@ -22,7 +22,10 @@ bool IsDeviceName(std::string_view component)
         return lstrcmpiA(name, "CON") == 0 || lstrcmpiA(name, "PRN") == 0 || lstrcmpiA(name, "AUX") == 0 ||
                lstrcmpiA(name, "NUL") == 0;
     case 4:
-        if (component[3] < '1' || component[3] > '9')
+        // The superscript digits one, two and three of the ANSI page count as
+        // digits too.
+        if ((component[3] < '1' || component[3] > '9') && component[3] != '\xB9' && component[3] != '\xB2' &&
+            component[3] != '\xB3')
             return false;
         component.copy(name, 4);
         return _strnicmp(name, "COM", 3) == 0 || _strnicmp(name, "LPT", 3) == 0;

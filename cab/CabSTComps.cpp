@@ -291,7 +291,11 @@ INT_PTR TSTCabReader::NotifyPartialFile(TFDINOTIFICATION& n, bool& anAbort)
 INT_PTR TSTCabReader::NotifyCopyFile(TFDINOTIFICATION& n, bool& anAbort)
 {
     std::string src = Str(n.psz1);
-    const std::string proposed = CabJoinPath({FDestDir, src});
+    // Some makers separate folders with "/": the folder is made, and a
+    // replacement written, where the system puts the file.
+    std::string stored = src;
+    std::replace(stored.begin(), stored.end(), '/', '\\');
+    const std::string proposed = CabJoinPath({FDestDir, stored});
     std::string dst = proposed;
     if (OnCopyFile)
         OnCopyFile(this, src, n.cb, n.date, n.time, n.attribs, n.iFolder, dst, anAbort);

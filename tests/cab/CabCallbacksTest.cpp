@@ -258,6 +258,10 @@ TEST(CabNames, StoredNamesThatStayInside)
     for (const char* name : {"..", "..\\a", "a\\..", "a/../b", "...", ". .\\a", "C:x", "a:b", "\\\\?\\C:\\x", "CON",
                              "con.txt", "x\\Nul", "AUX.h\\y", "prn", "COM1", "com9.log", "LPT1", "CONOUT$", "nul .txt"})
         EXPECT_FALSE(IsSafeStoredName(name)) << name;
+    // Windows takes the superscript digits of the ANSI page for the digit of
+    // a port: COM\xB9 (COM1 with a superscript one) opens the first serial port.
+    for (const char* name : {"COM\xB9", "lpt\xB2.txt", "x\\com\xB3"})
+        EXPECT_FALSE(IsSafeStoredName(name)) << name;
     for (const char* name : {"a*.txt", "sub\\?.txt"})
         EXPECT_FALSE(IsSafeStoredName(name)) << name;
     for (const char* name : {"disk2.cab", "", "COM10.cab", "console.cab", "auxiliary.cab", "LPT.cab", "nul_2.cab"})

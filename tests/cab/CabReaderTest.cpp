@@ -102,6 +102,21 @@ TEST_F(CabReader, ExtractsTheSameTreeAsCabextract)
     EXPECT_EQ(CompareTrees(other, Dir.Path() + "Target\\"), "");
 }
 
+// Some cabinet makers separate folders with "/": cabextract and the check of
+// stored names read it as "\\", and so does the reader, on a first
+// installation (the folder is made) as on a re-installation.
+TEST_F(CabReader, ForwardSlashesInStoredNamesSeparateFolders)
+{
+    auto cabs = Make({{"docs/readme.txt", "read me"}, {"docs/deep/more.txt", "more"}, {"a.txt", "a"}});
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        Reader.Extract(cabs[0], Dst, 0);
+        EXPECT_EQ(ReadFile(Dst + "docs\\readme.txt"), "read me");
+        EXPECT_EQ(ReadFile(Dst + "docs\\deep\\more.txt"), "more");
+        EXPECT_EQ(ListTree(Dst).size(), 3u);
+    }
+}
+
 TEST_F(CabReader, SpanningSetMatchesCabextract)
 {
     auto cabs = Make(SpanningFiles(), SmallStoredCabinets());
