@@ -211,6 +211,7 @@ void TfKLPInst::ShowProgress(int aPercent)
 
 void TfKLPInst::EndProgress()
 {
+    ShutdownBlockReasonDestroy(Handle());
     // Captions first: while a caption shows a percentage, the bar is there too.
     SetText(kMainForm.Caption);
     Application.SetTaskbarCaption("");
@@ -228,6 +229,18 @@ void TfKLPInst::EndRun()
 
 LRESULT TfKLPInst::WndProc(UINT aMsg, WPARAM wParam, LPARAM lParam)
 {
+    // Windows asks before it logs off or shuts down. During a run the answer
+    // is no, with the reason shown beside the program in the list of those
+    // that hold the shutdown, where the user can still end it. Ended anyway,
+    // the run is told to stop as by Cancel: every replaced file stays whole.
+    if (aMsg == WM_QUERYENDSESSION && FRunning) {
+        ShutdownBlockReasonCreate(Handle(), ShutdownBlockReason);
+        return FALSE;
+    }
+    if (aMsg == WM_ENDSESSION && wParam && FRunning) {
+        FProgress.RequestCancel();
+        return 0;
+    }
     if (aMsg == WM_RUNPROGRESS) {
         // One posted before the run ended finds the bar gone.
         if (ProgressBar1->Visible())

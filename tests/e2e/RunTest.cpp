@@ -47,6 +47,14 @@ bool Answers(HWND aWindow)
     return SendMessageTimeoutW(aWindow, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &ignored) != 0;
 }
 
+// Whether the window lets the session end when Windows asks before a log-off.
+bool SessionMayEnd(HWND aWindow)
+{
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(aWindow, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 1000, &answer);
+    return answer != 0;
+}
+
 class ResponsiveRun : public InstallerFixture {
 protected:
     // The cabinet is made once for every test, written directly: the
@@ -123,7 +131,10 @@ TEST_F(ResponsiveRun, TheWindowAnswersShowsItsProgressAndInstallsOnce)
     ASSERT_NO_FATAL_FAILURE(Start());
     HWND bar = Control(idProgress);
     EXPECT_FALSE(IsWindowVisible(bar));
+    EXPECT_TRUE(SessionMayEnd(Form));
     ASSERT_NO_FATAL_FAILURE(StartRun());
+    // During the run a log-off or shutdown is held, with a reason.
+    EXPECT_FALSE(SessionMayEnd(Form));
 
     std::set<int> percents;
     int samples = 0, unanswered = 0, taskbarPercents = 0;
@@ -182,10 +193,10 @@ TEST_F(ResponsiveRun, TheWindowAnswersShowsItsProgressAndInstallsOnce)
     EXPECT_EQ(NoiseBytes(FileSize, 7), ReadFile(Destination() + "\\part00\\file007.dat"));
 }
 
-// Cancel and Esc stop the run with the cancel error and give the window back
-// with its values; from the close box the window closes after the error. Each
-// stops the run early: most files are never written.
-TEST_F(ResponsiveRun, CancelEscAndTheCloseBoxStopTheRun)
+// Cancel, Esc and a forced log-off stop the run with the cancel error and give
+// the window back with its values; from the close box the window closes after
+// the error. Each stops the run early: most files are never written.
+TEST_F(ResponsiveRun, CancelEscALogOffAndTheCloseBoxStopTheRun)
 {
     const struct {
         const char* Name;
@@ -194,6 +205,14 @@ TEST_F(ResponsiveRun, CancelEscAndTheCloseBoxStopTheRun)
     } ways[] = {
         {"Cancel", [](HWND, HWND aCancel) { Click(aCancel); }, false},
         {"Esc", [](HWND aForm, HWND) { PressKey(aForm, VK_ESCAPE); }, false},
+        // Asked first, the run holds the log-off; ended anyway, it stops.
+        {"forced log-off",
+         [](HWND aForm, HWND) {
+             EXPECT_FALSE(SessionMayEnd(aForm));
+             DWORD_PTR ignored;
+             SendMessageTimeoutW(aForm, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 1000, &ignored);
+         },
+         false},
         {"close box", [](HWND aForm, HWND) { PostMessageW(aForm, WM_SYSCOMMAND, SC_CLOSE, 0); }, true},
     };
     ASSERT_NO_FATAL_FAILURE(Start());
@@ -225,6 +244,7 @@ TEST_F(ResponsiveRun, CancelEscAndTheCloseBoxStopTheRun)
         EXPECT_EQ(AnsiToWide(Cabinet), WindowText(Control(idSource)));
         EXPECT_EQ(AnsiToWide(Destination()), WindowText(Control(idDestination)));
         EXPECT_TRUE(IsChecked(Control(idDesk)));
+        EXPECT_TRUE(SessionMayEnd(Form));
     }
 }
 
