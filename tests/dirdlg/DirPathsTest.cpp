@@ -171,12 +171,18 @@ protected:
     CurrentDirectoryScope Guard;
     // The tree's path without drive and trailing backslash.
     std::string Dir() const { return WithoutDrive(NoSlash(Tree.Path())); }
+    char Drive() const { return Tree.Path()[0]; }
+    // The tree's path with its drive letter in the other case.
+    std::string LowerDrivePath() const
+    {
+        return std::string(1, static_cast<char>(Drive() | 0x20)) + Tree.Path().substr(1);
+    }
 };
 
 TEST_F(SplitEditPathTest, DirectoriesFilesPatternsAndBracketedEntries)
 {
-    const char drive = Tree.Path()[0];
-    const std::string lower = std::string(1, static_cast<char>(drive | 0x20)) + Tree.Path().substr(1);
+    const char drive = Drive();
+    const std::string lower = LowerDrivePath();
     ASSERT_TRUE(SetCurrentDirectoryA((Tree.Path() + "sub").c_str()));
     const struct {
         std::string Text;
@@ -220,8 +226,8 @@ BOOL WINAPI CountingChange(LPCSTR aPath)
 // the parts the walk gives; anything else is still walked.
 TEST_F(SplitEditPathTest, APlainFullPathOfAnExistingDirectoryIsNotWalked)
 {
-    const char drive = Tree.Path()[0];
-    const std::string lower = std::string(1, static_cast<char>(drive | 0x20)) + Tree.Path().substr(1);
+    const char drive = Drive();
+    const std::string lower = LowerDrivePath();
     ASSERT_TRUE(SetCurrentDirectoryA((Tree.Path() + "sub").c_str()));
     const struct {
         std::string Text;
